@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the Winelib program and tests. Usage: build.sh [BUILD_DIR]
+set -euo pipefail
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$top/build}"
+CC=winegcc CXX=wineg++ cmake -S "$top" -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)"
