@@ -4,7 +4,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 . "$here/wine-env.sh"
-build="$1"; shift
+build="$(cd "$1" && pwd)"; shift
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '. "$1"; tagscribe_wine_env "$2"; shift 2; "$@"; rc=$?; wineserver -k 2>/dev/null; exit $rc' _ "$here/wine-env.sh" "$build" "$@"
 fi

@@ -1,0 +1,33 @@
+#pragma once
+// A fresh folder for one test, removed with everything in it afterwards, and
+// small helpers to put bytes into files and read them back through Win32.
+#include "vela/text.h"
+
+#include <string>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The folder's path, without a trailing backslash.
+    const WString& Path() const { return path_; }
+    // Path() + "\" + name.
+    WString operator/(const WString& name) const;
+
+private:
+    WString path_;
+};
+
+bool WriteBytes(const WString& path, const std::string& bytes);
+// The file's bytes; empty when it cannot be read (see FileExists).
+std::string ReadBytes(const WString& path);
+bool FileExists(const WString& path);
+bool MakeFolder(const WString& path);
+void RemoveTree(const WString& path);
+
+// UTF-8 in the test sources, UTF-16 for the program.
+WString Wide(const std::string& utf8);
+std::string Utf8(const WString& wide);
