@@ -36,11 +36,12 @@ protected:
     WString missing = dir / TEXT("missing.mp3");
 };
 
-TEST_F(InputPaths, FolderWithoutRecursionGivesItsOwnFiles)
+TEST_F(InputPaths, FolderWithoutRecursionGivesItsOwnFilesEachTimeGiven)
 {
-    WStringList result = ExpandInputPaths({music}, false);
-    EXPECT_EQ(result.size(), 2u);
+    WStringList result = ExpandInputPaths({music, music}, false);
+    ASSERT_EQ(result.size(), 4u);
     ExpectOwnFiles(result, 0);
+    ExpectOwnFiles(result, 2);
 }
 
 TEST_F(InputPaths, FolderWithRecursionAddsSubFolderFilesAfterward)
@@ -69,14 +70,6 @@ TEST_F(InputPaths, OtherPathsPassThroughInOrderWithDuplicates)
     EXPECT_EQ(result[6], loose);
     EXPECT_EQ(result[7], music + TEXT("\\s\\c.mp3")) << "found again through its own folder";
     EXPECT_EQ(pending.size(), 7u);
-}
-
-TEST_F(InputPaths, SameFolderTwiceGivesItsFilesTwice)
-{
-    WStringList result = ExpandInputPaths({music, music}, false);
-    ASSERT_EQ(result.size(), 4u);
-    ExpectOwnFiles(result, 0);
-    ExpectOwnFiles(result, 2);
 }
 
 TEST_F(InputPaths, EveryFileIsListedWhateverItsName)
