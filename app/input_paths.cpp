@@ -1,0 +1,21 @@
+#include "app/input_paths.h"
+
+#include "vela/media/directory_list.h"
+
+#include <shlwapi.h>
+
+WStringList ExpandInputPaths(const WStringList& pending, bool recurse)
+{
+    WStringList result;
+    for (const WString& path : pending) {
+        if (!PathIsDirectoryW(path.c_str())) {
+            result.push_back(path);
+            continue;
+        }
+        vela::DirectoryList list;
+        list.Search(path, TEXT("*.*"), recurse);
+        for (const vela::DirectoryEntry& file : list.files)
+            result.push_back(file.path);
+    }
+    return result;
+}

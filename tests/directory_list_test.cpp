@@ -1,0 +1,200 @@
+#include "tests/support/gtest.h"
+
+#include "tests/support/temp_dir.h"
+#include "vela/media/directory_list.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vela::DirectoryEntry;
+using vela::DirectoryList;
+
+std::vector<WString> Paths(const std::vector<DirectoryEntry>& entries)
+{
+    std::vector<WString> paths;
+    for (const DirectoryEntry& entry : entries)
+        paths.push_back(entry.path);
+    return paths;
+}
+
+std::vector<WString> Sorted(std::vector<WString> paths)
+{
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+// root: a.mp3, b.txt, s\c.mp3
+class DirectorySearch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(WriteBytes(dir / TEXT("a.mp3"), "a"));
+        ASSERT_TRUE(WriteBytes(dir / TEXT("b.txt"), "b"));
+        ASSERT_TRUE(MakeFolder(dir / TEXT("s")));
+        ASSERT_TRUE(WriteBytes(dir / TEXT("s\\c.mp3"), "c"));
+    }
+
+    TempDir dir;
+};
+
+TEST(DirectoryListEmpty, EmptyFolderAddsNothing)
+{
+    TempDir dir;
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), true), 0u);
+    EXPECT_TRUE(list.files.empty());
+    EXPECT_TRUE(list.folders.empty());
+}
+
+TEST_F(DirectorySearch, MissingFolderAddsNothing)
+{
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir / TEXT("missing"), TEXT("*.*"), true), 0u);
+    ASSERT_EQ(list.Search(dir.Path(), TEXT("*.*"), true), 3u);
+    EXPECT_EQ(list.Search(dir / TEXT("missing"), TEXT("*.*"), true), 3u);
+    EXPECT_EQ(list.Search(dir / TEXT("a.mp3"), TEXT("*.*"), true), 3u) << "a file, not a folder";
+    EXPECT_EQ(list.folders.size(), 1u);
+}
+
+TEST_F(DirectorySearch, TrailingBackslashGivesTheSamePaths)
+{
+    DirectoryList plain, slashed;
+    plain.Search(dir.Path(), TEXT("*.*"), true);
+    slashed.Search(dir.Path() + TEXT("\\"), TEXT("*.*"), true);
+
+    EXPECT_EQ(Paths(plain.files), Paths(slashed.files));
+    EXPECT_EQ(Paths(plain.folders), Paths(slashed.folders));
+    for (const WString& path : Paths(slashed.files))
+        EXPECT_EQ(path.find(TEXT("\\\\")), WString::npos) << Utf8(path);
+    EXPECT_EQ(Sorted(Paths(slashed.files)),
+              (std::vector<WString>{dir / TEXT("a.mp3"), dir / TEXT("b.txt"),
+                                    dir / TEXT("s\\c.mp3")}));
+}
+
+TEST_F(DirectorySearch, WithoutRecursionSubFolderIsRecordedNotEntered)
+{
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), false), 2u);
+    EXPECT_EQ(Sorted(Paths(list.files)),
+              (std::vector<WString>{dir / TEXT("a.mp3"), dir / TEXT("b.txt")}));
+    EXPECT_EQ(Paths(list.folders), std::vector<WString>{dir / TEXT("s")});
+}
+
+TEST_F(DirectorySearch, PatternMatchingNothingHereStillRecurses)
+{
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.wav"), true), 0u);
+    EXPECT_EQ(Paths(list.folders), std::vector<WString>{dir / TEXT("s")});
+
+    ASSERT_TRUE(WriteBytes(dir / TEXT("s\\d.wav"), "d"));
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.wav"), true), 1u);
+    EXPECT_EQ(Paths(list.files), std::vector<WString>{dir / TEXT("s\\d.wav")});
+}
+
+TEST_F(DirectorySearch, TwoSearchesAccumulate)
+{
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir / TEXT("s"), TEXT("*.*"), true), 1u);
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), false), 3u);
+    EXPECT_EQ(list.files.size(), 3u);
+    EXPECT_EQ(list.files[0].path, dir / TEXT("s\\c.mp3"));
+    EXPECT_EQ(list.folders.size(), 1u);
+}
+
+TEST(DirectoryListNames, DotFoldersAreSkippedDotFilesListed)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir / TEXT(".hidden"), "h"));
+    ASSERT_TRUE(MakeFolder(dir / TEXT(".cache")));
+    ASSERT_TRUE(WriteBytes(dir / TEXT(".cache\\x.mp3"), "x"));
+    ASSERT_TRUE(MakeFolder(dir / TEXT(".cache\\inner")));
+    ASSERT_TRUE(WriteBytes(dir / TEXT(".cache\\inner\\y.mp3"), "y"));
+
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), true), 1u);
+    EXPECT_EQ(Paths(list.files), std::vector<WString>{dir / TEXT(".hidden")});
+    EXPECT_TRUE(list.folders.empty());
+}
+
+TEST(DirectoryListNames, HiddenReadOnlySystemEntriesAreListedAndEntered)
+{
+    TempDir dir;
+    WString folder = dir / TEXT("h");
+    ASSERT_TRUE(MakeFolder(folder));
+    ASSERT_TRUE(WriteBytes(folder + TEXT("\\f.mp3"), "f"));
+    ASSERT_TRUE(WriteBytes(dir / TEXT("noext"), "n"));
+    const DWORD marks = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM;
+    SetFileAttributesW((folder + TEXT("\\f.mp3")).c_str(), marks);
+    ASSERT_TRUE(SetFileAttributesW(folder.c_str(), marks));
+
+    DirectoryList list;
+    EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), true), 2u);
+    EXPECT_EQ(Paths(list.files),
+              (std::vector<WString>{dir / TEXT("noext"), folder + TEXT("\\f.mp3")}));
+    EXPECT_EQ(Paths(list.folders), std::vector<WString>{folder});
+}
+
+// A file f in the root and in each of A, A\B and C. Whatever order the
+// platform gives A and C, a folder's files come before its sub-folders' and
+// each sub-tree stays together.
+TEST(DirectoryListOrder, DepthFirstPreOrder)
+{
+    TempDir dir;
+    for (const WString& folder : {dir / TEXT("A"), dir / TEXT("A\\B"), dir / TEXT("C")})
+        ASSERT_TRUE(MakeFolder(folder));
+    for (const WString& folder : {dir.Path(), dir / TEXT("A"), dir / TEXT("A\\B"), dir / TEXT("C")})
+        ASSERT_TRUE(WriteBytes(folder + TEXT("\\f"), "f"));
+
+    DirectoryList list;
+    ASSERT_EQ(list.Search(dir.Path(), TEXT("*.*"), true), 4u);
+    std::vector<WString> aFirst{dir / TEXT("A"), dir / TEXT("A\\B"), dir / TEXT("C")};
+    std::vector<WString> cFirst{dir / TEXT("C"), dir / TEXT("A"), dir / TEXT("A\\B")};
+    std::vector<WString> folders = Paths(list.folders);
+    ASSERT_TRUE(folders == aFirst || folders == cFirst);
+
+    std::vector<WString> expected{dir / TEXT("f")};
+    for (const WString& folder : folders)
+        expected.push_back(folder + TEXT("\\f"));
+    EXPECT_EQ(Paths(list.files), expected);
+}
+
+TEST(DirectoryListDetails, SizesAndTimesAsSixtyFourBitNumbers)
+{
+    TempDir dir;
+    WString little = dir / TEXT("small.bin");
+    WString big = dir / TEXT("large.bin");
+    ASSERT_TRUE(WriteBytes(little, "12345"));
+
+    // 2001-02-03 and a time past 2^32 in both words' sense.
+    const uint64_t when = 0x01C08DF6'9A3F2B00ull;
+    const uint64_t largeSize = 0x1'0000'0005ull;
+    HANDLE h = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(largeSize);
+    bool sized = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    FILETIME time{static_cast<DWORD>(when), static_cast<DWORD>(when >> 32)};
+    bool timed = SetFileTime(h, nullptr, nullptr, &time);
+    CloseHandle(h);
+    ASSERT_TRUE(sized);
+    ASSERT_TRUE(timed);
+
+    DirectoryList list;
+    ASSERT_EQ(list.Search(dir.Path(), TEXT("*.bin"), false), 2u);
+    for (const DirectoryEntry& entry : list.files) {
+        if (entry.path == little) {
+            EXPECT_EQ(entry.size, 5u);
+            EXPECT_GT(entry.lastWriteTime, 0x01D0000000000000ull) << "written after 2014";
+        } else {
+            EXPECT_EQ(entry.path, big);
+            EXPECT_EQ(entry.size, largeSize);
+            EXPECT_EQ(entry.lastWriteTime, when);
+        }
+    }
+}
+
+} // namespace
