@@ -199,17 +199,13 @@ std::string Hex(const std::string& bytes)
 
 } // namespace
 
-TEST(AnsiText, CodePageIsTheExpectedOne)
-{
-    const char* expected = std::getenv("TAGSCRIBE_EXPECT_ACP");
-    if (expected == nullptr)
-        GTEST_SKIP() << "no code page requested; running under " << GetACP();
-    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
-}
-
 TEST(AnsiText, ConvertsToTheCodePageInForce)
 {
     UINT codePage = GetACP();
+    // A child run checks that its locale really gave it the code page.
+    if (const char* expected = std::getenv("TAGSCRIBE_EXPECT_ACP")) {
+        ASSERT_EQ(codePage, static_cast<UINT>(std::atoi(expected)));
+    }
     for (const AnsiCase& c : AnsiCases(codePage))
         EXPECT_EQ(Hex(ToAnsi(Wide(c.text))), Hex(c.bytes))
             << "code page " << codePage << ", text \"" << c.text << "\"";
@@ -344,8 +340,7 @@ TEST(AnsiCodePages, AnsiTextPassesUnderEachCodePage)
             code = RunChild(TEXT("AnsiText.*"), output, dir);
         }
         EXPECT_EQ(code, 0u) << "code page " << locale.codePage << ":\n" << output;
-        // All four ran, none skipped: the child really had the code page.
-        EXPECT_NE(output.find("[  PASSED  ] 4 tests"), std::string::npos)
+        EXPECT_NE(output.find("[  PASSED  ] 3 tests"), std::string::npos)
             << "code page " << locale.codePage << ":\n" << output;
     }
 }
