@@ -14,9 +14,8 @@ using vela::File;
 
 namespace {
 
-// Builds payloads and settings files by hand, field by field.
-class Stream {
-public:
+// Payloads and settings files built by hand, field by field.
+struct Stream {
     Stream& Int(uint32_t value)
     {
         for (int i = 0; i < 4; ++i)
@@ -27,40 +26,29 @@ public:
     {
         for (const char* p = ascii; *p; ++p)
             bytes.insert(bytes.end(), {static_cast<BYTE>(*p), 0});
-        bytes.insert(bytes.end(), {0, 0});
-        return *this;
+        return Raw(std::string(2, '\0'));
     }
-    Stream& Raw(const std::string& raw)
+    template <class Container>
+    Stream& Raw(const Container& raw)
     {
         bytes.insert(bytes.end(), raw.begin(), raw.end());
         return *this;
     }
-    Stream& Raw(const Bytes& raw)
-    {
-        bytes.insert(bytes.end(), raw.begin(), raw.end());
-        return *this;
-    }
+    std::string Text() const { return std::string(bytes.begin(), bytes.end()); }
     Bytes bytes;
 };
 
-Bytes Compressed(const Bytes& payload)
-{
-    uLongf size = compressBound(static_cast<uLong>(payload.size()));
-    Bytes out(size);
-    compress(out.data(), &size, payload.data(), static_cast<uLong>(payload.size()));
-    out.resize(size);
-    return out;
-}
-
-// A settings file around a payload, exactly as the program lays it out.
 std::string SettingsFile(const Bytes& payload, uint32_t version = 1)
 {
-    const Bytes packed = Compressed(payload);
+    uLongf size = compressBound(static_cast<uLong>(payload.size()));
+    Bytes packed(size);
+    compress(packed.data(), &size, payload.data(), static_cast<uLong>(payload.size()));
+    packed.resize(size);
     Stream file;
     file.Int(version).Int(static_cast<uint32_t>(payload.size()));
     if (!payload.empty())
-        file.Int(static_cast<uint32_t>(packed.size())).Raw(packed);
-    return std::string(file.bytes.begin(), file.bytes.end());
+        file.Int(static_cast<uint32_t>(size)).Raw(packed);
+    return file.Text();
 }
 
 Bytes Serialised(const Archive& archive)
@@ -72,20 +60,16 @@ Bytes Serialised(const Archive& archive)
     return bytes;
 }
 
-Archive Parsed(Bytes payload, bool* complete = nullptr)
+bool ReadInto(Archive& archive, Bytes payload)
 {
-    Archive archive;
     File file;
     file.Attach(payload);
-    const bool ok = archive.Read(file);
-    if (complete)
-        *complete = ok;
-    return archive;
+    return archive.Read(file);
 }
 
-Bytes IntValue(INT32 value)
+Bytes IntValue(uint32_t value)
 {
-    return Stream().Int(static_cast<uint32_t>(value)).bytes;
+    return Stream().Int(value).bytes;
 }
 
 // What the dialog stores: a placement and one child per control.
@@ -95,14 +79,13 @@ Archive SettingsLikeTheProgram()
     root.Value(TEXT("WindowPlacement")) = Bytes(44, 0x21);
     for (const char* key : {"EmptyFile", "TopMost", "SubDirectory", "SameFileName", "SameDirectory"})
         root.Child(Wide(key)).Value(TEXT("Check")) = IntValue(1);
-    root.Child(TEXT("Extension")).SetString(TEXT("Text"), TEXT("txt"));
     root.Child(TEXT("FileName")).SetString(TEXT("Text"), Wide("歌詞"));
     root.Child(TEXT("Directory")).SetString(TEXT("Text"), TEXT("C:\\Lyrics"));
     return root;
 }
 
-// Every value and child in part is in whole with the same content; a child
-// may itself hold only part of its counterpart.
+// Every value and child of part is in whole with the same content (a child
+// may itself hold only part of its counterpart).
 ::testing::AssertionResult IsPartOf(const Archive& part, const Archive& whole)
 {
     for (const auto& value : part.values) {
@@ -114,85 +97,63 @@ Archive SettingsLikeTheProgram()
         auto other = whole.children.find(child.first);
         if (other == whole.children.end())
             return ::testing::AssertionFailure() << "unknown child " << Utf8(child.first);
-        auto inner = IsPartOf(child.second, other->second);
-        if (!inner)
+        if (auto inner = IsPartOf(child.second, other->second); !inner)
             return inner;
     }
     return ::testing::AssertionSuccess();
 }
 
-bool SameTree(const Archive& a, const Archive& b)
+::testing::AssertionResult SameTree(const Archive& a, const Archive& b)
 {
-    return a.version == b.version && a.values.size() == b.values.size() &&
-           a.children.size() == b.children.size() && IsPartOf(a, b);
+    if (a.values.size() != b.values.size() || a.children.size() != b.children.size())
+        return ::testing::AssertionFailure() << "different sizes";
+    return IsPartOf(a, b);
 }
-
-const unsigned char kWorkedExample[60] = {
-    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x54, 0x00, 0x6F, 0x00,
-    0x70, 0x00, 0x4D, 0x00, 0x6F, 0x00, 0x73, 0x00, 0x74, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x01, 0x00, 0x00, 0x00, 0x43, 0x00, 0x68, 0x00, 0x65, 0x00, 0x63, 0x00, 0x6B, 0x00, 0x00, 0x00,
-    0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 
 } // namespace
 
 TEST(ArchiveFormat, WorkedExampleInBothDirections)
 {
-    const Bytes expected(std::begin(kWorkedExample), std::end(kWorkedExample));
+    const Bytes expected = Stream().Int(1).Int(0).Int(1).Key("TopMost")
+                               .Int(0).Int(1).Key("Check").Int(4).Int(1).Int(0).bytes;
+    ASSERT_EQ(expected.size(), 60u);
     Archive root(1);
     root.Child(TEXT("TopMost")).Value(TEXT("Check")) = IntValue(1);
     EXPECT_EQ(Serialised(root), expected);
 
-    bool complete = false;
-    Archive back = Parsed(expected, &complete);
-    EXPECT_TRUE(complete);
+    Archive back;
+    EXPECT_TRUE(ReadInto(back, expected));
     EXPECT_EQ(back.version, 1);
-    EXPECT_TRUE(back.values.empty());
-    ASSERT_EQ(back.children.size(), 1u);
-    const Archive& topMost = back.Child(TEXT("TopMost"));
-    EXPECT_EQ(topMost.version, 0);
-    ASSERT_NE(topMost.FindValue(TEXT("Check")), nullptr);
-    EXPECT_EQ(*topMost.FindValue(TEXT("Check")), IntValue(1));
-}
+    EXPECT_TRUE(SameTree(back, root));
 
-TEST(ArchiveFormat, EmptyArchivesAndNewChildrenAreTwelveBytes)
-{
     EXPECT_EQ(Serialised(Archive(7)), Stream().Int(7).Int(0).Int(0).bytes);
-    Archive root;
-    root.Child(TEXT("A"));
-    EXPECT_EQ(Serialised(root), Stream().Int(0).Int(0).Int(1).Key("A").Int(0).Int(0).Int(0).bytes);
+    Archive fresh;
+    fresh.Child(TEXT("A"));
+    EXPECT_EQ(Serialised(fresh), Stream().Int(0).Int(0).Int(1).Key("A").Int(0).Int(0).Int(0).bytes);
 }
 
-TEST(ArchiveFormat, ValueAndChildShareAKeyAndKeysAreCaseSensitive)
+TEST(ArchiveFormat, KeysDuplicatesAndNegativeCounts)
 {
     Archive root(1);
     root.Value(TEXT("Check")) = IntValue(2);
     root.Child(TEXT("Check")).Value(TEXT("check")) = IntValue(3);
     root.Child(TEXT("Check")).version = 5;
-    Archive back = Parsed(Serialised(root));
-    EXPECT_TRUE(SameTree(back, root));
-    EXPECT_EQ(*back.FindValue(TEXT("Check")), IntValue(2));
+    Archive back;
+    ReadInto(back, Serialised(root));
+    EXPECT_TRUE(SameTree(back, root)) << "a value and a child under one key";
     EXPECT_EQ(back.Child(TEXT("Check")).version, 5);
-    EXPECT_EQ(back.Child(TEXT("Check")).FindValue(TEXT("Check")), nullptr);
-    EXPECT_EQ(back.values.size(), 1u) << "FindValue inserts nothing";
-}
+    EXPECT_EQ(back.Child(TEXT("Check")).FindValue(TEXT("Check")), nullptr) << "case-sensitive";
+    EXPECT_EQ(back.Child(TEXT("Check")).values.size(), 1u) << "FindValue inserts nothing";
 
-TEST(ArchiveFormat, LaterDuplicatesWinAndNegativeCountsMeanNone)
-{
     Stream payload;
-    payload.Int(1).Int(2)
-        .Key("K").Int(1).Raw("a")
-        .Key("K").Int(2).Raw("bc")
-        .Int(2)
-        .Key("C").Int(3).Int(1).Key("old").Int(0).Int(0)
+    payload.Int(1).Int(2).Key("K").Int(1).Raw(std::string("a")).Key("K").Int(2).Raw(std::string("bc"))
+        .Int(2).Key("C").Int(3).Int(1).Key("old").Int(0).Int(0)
         .Key("C").Int(4).Int(-1).Int(-5);
-    bool complete = false;
-    Archive back = Parsed(payload.bytes, &complete);
-    EXPECT_TRUE(complete);
-    EXPECT_EQ(*back.FindValue(TEXT("K")), Bytes({'b', 'c'}));
-    const Archive& child = back.Child(TEXT("C"));
-    EXPECT_EQ(child.version, 4);
-    EXPECT_TRUE(child.values.empty());
-    EXPECT_TRUE(child.children.empty());
+    Archive dup;
+    EXPECT_TRUE(ReadInto(dup, payload.bytes));
+    EXPECT_EQ(*dup.FindValue(TEXT("K")), Bytes({'b', 'c'}));
+    EXPECT_EQ(dup.Child(TEXT("C")).version, 4);
+    EXPECT_TRUE(dup.Child(TEXT("C")).values.empty()) << "the later child wins, its counts are negative";
 }
 
 TEST(ArchiveFormat, ReadingMergesByKey)
@@ -201,47 +162,31 @@ TEST(ArchiveFormat, ReadingMergesByKey)
     target.Value(TEXT("Kept")) = {1};
     target.Value(TEXT("Replaced")) = {2};
     target.Child(TEXT("Node")).Value(TEXT("Inner")) = {3};
-    target.Child(TEXT("Other")).Value(TEXT("Inner")) = {4};
-
     Archive file(1);
     file.Value(TEXT("Replaced")) = {5};
     file.Child(TEXT("Node")).Value(TEXT("New")) = {6};
-    Bytes payload = Serialised(file);
-    File stream;
-    stream.Attach(payload);
-    EXPECT_TRUE(target.Read(stream));
-
+    EXPECT_TRUE(ReadInto(target, Serialised(file)));
     EXPECT_EQ(target.version, 1);
     EXPECT_EQ(*target.FindValue(TEXT("Kept")), Bytes{1});
     EXPECT_EQ(*target.FindValue(TEXT("Replaced")), Bytes{5});
-    EXPECT_EQ(target.Child(TEXT("Node")).FindValue(TEXT("Inner")), nullptr)
-        << "a child in the file replaces the node's content whole";
-    EXPECT_EQ(*target.Child(TEXT("Node")).FindValue(TEXT("New")), Bytes{6});
-    EXPECT_EQ(*target.Child(TEXT("Other")).FindValue(TEXT("Inner")), Bytes{4});
+    EXPECT_TRUE(SameTree(target.Child(TEXT("Node")), file.Child(TEXT("Node"))));
 }
 
-TEST(ArchiveText, StoredAsUnitsWithoutTerminator)
+TEST(ArchiveFormat, TextValues)
 {
     Archive node;
     node.SetString(TEXT("Text"), Wide("a歌"));
     EXPECT_EQ(*node.FindValue(TEXT("Text")), Bytes({'a', 0, 0x4C, 0x6B}));
     EXPECT_EQ(node.GetString(TEXT("Text"), TEXT("x")), Wide("a歌"));
-
     struct Case {
-        const char* name;
         Bytes stored;
         const char* expected;
-    } cases[] = {
-        {"odd length drops the last byte", {'a', 0, 'b', 0, 'c'}, "ab"},
-        {"one byte", {'a'}, ""},
-        {"empty is not the fallback", {}, ""},
-    };
+    } cases[] = {{{'a', 0, 'b', 0, 'c'}, "ab"}, {{'a'}, ""}, {{}, ""}};
     for (const auto& c : cases) {
         node.Value(TEXT("Text")) = c.stored;
-        EXPECT_EQ(Utf8(node.GetString(TEXT("Text"), TEXT("fallback"))), c.expected) << c.name;
+        EXPECT_EQ(Utf8(node.GetString(TEXT("Text"), TEXT("fallback"))), c.expected);
     }
     EXPECT_EQ(node.GetString(TEXT("text"), TEXT("fallback")), WString(TEXT("fallback")));
-    EXPECT_TRUE(node.values.find(TEXT("text")) == node.values.end());
 }
 
 class ArchiveFile : public ::testing::Test {
@@ -250,53 +195,48 @@ protected:
     WString path = dir / TEXT("tagscribe.exe.dat");
 };
 
-TEST_F(ArchiveFile, SaveAndLoadTheSettings)
+TEST_F(ArchiveFile, SaveLoadAndPeek)
 {
     const Archive saved = SettingsLikeTheProgram();
     ASSERT_TRUE(saved.SaveFile(path));
     EXPECT_FALSE(FileExists(path + TEXT(".tmp")));
-
-    const std::string bytes = ReadBytes(path);
     const Bytes payload = Serialised(saved);
-    Stream header;
-    header.Int(1).Int(static_cast<uint32_t>(payload.size()))
-        .Int(static_cast<uint32_t>(bytes.size() - 12));
+    const std::string bytes = ReadBytes(path);
     ASSERT_GT(bytes.size(), 12u);
-    EXPECT_EQ(bytes.substr(0, 12), std::string(header.bytes.begin(), header.bytes.end()));
-    Bytes inflated(payload.size());
-    uLongf size = static_cast<uLongf>(inflated.size());
-    ASSERT_EQ(uncompress(inflated.data(), &size,
-                         reinterpret_cast<const Bytef*>(bytes.data()) + 12,
-                         static_cast<uLong>(bytes.size() - 12)),
-              Z_OK);
-    EXPECT_EQ(inflated, payload);
-
-    EXPECT_EQ(Archive::PeekVersion(path), 1);
+    EXPECT_EQ(bytes.substr(0, 12),
+              Stream().Int(1).Int(uint32_t(payload.size())).Int(uint32_t(bytes.size() - 12)).Text());
     Archive loaded;
+    EXPECT_EQ(Archive::PeekVersion(path), 1);
     EXPECT_TRUE(loaded.LoadFile(path));
+    EXPECT_EQ(loaded.version, 1);
     EXPECT_TRUE(SameTree(loaded, saved));
 
-    // Saving again replaces the file whole.
-    ASSERT_TRUE(Archive(1).SaveFile(path));
-    Archive empty;
-    EXPECT_TRUE(empty.LoadFile(path));
-    EXPECT_TRUE(empty.values.empty() && empty.children.empty());
+    struct Case {
+        const char* name;
+        std::string bytes;
+        INT32 peek;
+    } cases[] = {
+        {"version 2 is not this program's", SettingsFile(Serialised(Archive(2)), 2), 2},
+        {"empty file", "", 0},
+        {"header only", Stream().Int(1).Text(), 1},
+        {"N = 0", Stream().Int(1).Int(0).Text(), 1},
+        {"three bytes", std::string("\x01\x00\x01", 3), 0x10001},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
+        EXPECT_EQ(Archive::PeekVersion(path), c.peek) << c.name;
+        Archive empty;
+        empty.LoadFile(path);
+        EXPECT_TRUE(empty.values.empty() && empty.children.empty()) << c.name;
+    }
+    EXPECT_EQ(Archive::PeekVersion(dir / TEXT("missing.dat")), 0);
 }
 
-TEST_F(ArchiveFile, SaveIntoAMissingFolderLeavesNothing)
+TEST_F(ArchiveFile, FailedSavesLeaveNothingBehind)
 {
     const WString folder = dir / TEXT("absent");
     EXPECT_FALSE(SettingsLikeTheProgram().SaveFile(folder + TEXT("\\settings.dat")));
     EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(ArchiveFile, SaveThatCannotReplaceKeepsTheOldFile)
-{
-    // A folder where the settings file should be: nothing can replace it.
-    const WString folder = dir / TEXT("folder.dat");
-    ASSERT_TRUE(MakeFolder(folder));
-    EXPECT_FALSE(SettingsLikeTheProgram().SaveFile(folder));
-    EXPECT_FALSE(FileExists(folder + TEXT(".tmp")));
 
     // The old file held open by a reader that does not share deletion.
     ASSERT_TRUE(Archive(1).SaveFile(path));
@@ -310,42 +250,6 @@ TEST_F(ArchiveFile, SaveThatCannotReplaceKeepsTheOldFile)
     EXPECT_FALSE(FileExists(path + TEXT(".tmp")));
 }
 
-TEST_F(ArchiveFile, PeekVersion)
-{
-    struct Case {
-        const char* name;
-        std::string bytes;
-        INT32 expected;
-    } cases[] = {
-        {"version 2 is not this program's", SettingsFile(Serialised(Archive(2)), 2), 2},
-        {"empty file", "", 0},
-        {"two bytes", std::string("\x01\x00", 2), 1},
-        {"three bytes", std::string("\x01\x00\x01", 3), 0x10001},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(WriteBytes(path, c.bytes));
-        Archive untouched(5);
-        EXPECT_EQ(untouched.PeekVersion(path), c.expected) << c.name;
-        EXPECT_EQ(untouched.version, 5);
-    }
-    EXPECT_EQ(Archive::PeekVersion(dir / TEXT("missing.dat")), 0);
-    Archive archive(3);
-    EXPECT_FALSE(archive.LoadFile(dir / TEXT("missing.dat")));
-    EXPECT_EQ(archive.version, 3);
-}
-
-TEST_F(ArchiveFile, ShortHeadersLoadAsAnEmptyTree)
-{
-    for (std::string bytes : {std::string("\x01\x00\x00\x00", 4), std::string(8, '\0')}) {
-        bytes[0] = 1;
-        ASSERT_TRUE(WriteBytes(path, bytes));
-        Archive archive;
-        EXPECT_TRUE(archive.LoadFile(path));
-        EXPECT_EQ(archive.version, 1);
-        EXPECT_TRUE(archive.values.empty() && archive.children.empty());
-    }
-}
-
 // Every damaged file loads quickly to the defaults or to part of the tree it
 // was made from, and never to anything else.
 TEST_F(ArchiveFile, DamagedFilesLoadTheDefaultsOrAPrefix)
@@ -353,25 +257,15 @@ TEST_F(ArchiveFile, DamagedFilesLoadTheDefaultsOrAPrefix)
     const Archive whole = SettingsLikeTheProgram();
     const Bytes payload = Serialised(whole);
     const std::string valid = SettingsFile(payload);
-
     auto deep = [](int levels) {
         Stream s;
         for (int i = 0; i < levels; ++i)
             s.Int(0).Int(0).Int(1).Key("a");
-        s.Int(0).Int(0).Int(0);
-        return s.bytes;
+        return s.Int(0).Int(0).Int(0).bytes;
     };
-    auto withWord = [&](size_t offset, uint32_t word) {
-        std::string bytes = valid;
-        for (int i = 0; i < 4; ++i)
-            bytes[offset + i] = static_cast<char>(word >> (8 * i));
-        return bytes;
+    auto patched = [&](size_t offset, uint32_t word) {
+        return valid.substr(0, offset) + Stream().Int(word).Text() + valid.substr(offset + 4);
     };
-    std::string flipped = valid;
-    flipped[20] ^= 0x55;
-    std::string badChecksum = valid;
-    badChecksum.back() ^= 1;
-
     Archive justA;
     justA.Value(TEXT("A")) = {'x'};
     const Archive nothing;
@@ -382,23 +276,22 @@ TEST_F(ArchiveFile, DamagedFilesLoadTheDefaultsOrAPrefix)
         const Archive* exactly;  // when null: any part of the program's settings
     };
     std::vector<Case> cases = {
-        {"huge value count", SettingsFile(Stream().Int(1).Int(0x7FFFFFFF).Key("A").Int(1).Raw("x").bytes), &justA},
+        {"huge value count", SettingsFile(Stream().Int(1).Int(0x7FFFFFFF).Key("A").Int(1).Raw(std::string("x")).bytes), &justA},
         {"huge child count", SettingsFile(Stream().Int(1).Int(0).Int(0x7FFFFFFF).bytes), &nothing},
-        {"huge value length", SettingsFile(Stream().Int(1).Int(1).Key("A").Int(0x7FFFFFF0).Raw("xy").bytes), &nothing},
-        {"negative value length", SettingsFile(Stream().Int(1).Int(1).Key("A").Int(0xFFFFFFFF).Raw("xy").bytes), &nothing},
+        {"huge value length", SettingsFile(Stream().Int(1).Int(1).Key("A").Int(0x7FFFFFF0).Int(0).bytes), &nothing},
+        {"negative value length", SettingsFile(Stream().Int(1).Int(1).Key("A").Int(-1).Int(0).bytes), &nothing},
         {"unterminated key", SettingsFile(Stream().Int(1).Int(1).Raw(std::string("A\0B\0", 4)).bytes), &nothing},
         {"nesting 20 deep", SettingsFile(deep(20)), nullptr},
         {"nesting 20000 deep", SettingsFile(deep(20000)), nullptr},
-        {"payload is not zlib", withWord(12, 0xDEADBEEF), &nothing},
-        {"flipped byte inside the stream", flipped, &nothing},
-        {"bad checksum", badChecksum, &nothing},
-        {"N claims 4 GiB", withWord(4, 0xFFFFFFFF), &nothing},
-        {"N claims 64 MiB", withWord(4, 64u << 20), &nothing},
-        {"N one byte short", withWord(4, static_cast<uint32_t>(payload.size() - 1)), &nothing},
-        {"N one byte long", withWord(4, static_cast<uint32_t>(payload.size() + 1)), &nothing},
-        {"C claims 2 GiB", withWord(8, 0x7FFFFFFF), &nothing},
-        {"C claims nothing", withWord(8, 0), &nothing},
-        {"trailing garbage", valid + "garbage", nullptr},
+        {"payload is not zlib", patched(12, 0xDEADBEEF), &nothing},
+        {"bad checksum", patched(valid.size() - 4, 0), &nothing},
+        {"N claims 4 GiB", patched(4, 0xFFFFFFFF), &nothing},
+        {"N claims 64 MiB", patched(4, 64u << 20), &nothing},
+        {"N one byte short", patched(4, uint32_t(payload.size() - 1)), &nothing},
+        {"N one byte long", patched(4, uint32_t(payload.size() + 1)), &nothing},
+        {"C claims 2 GiB", patched(8, 0x7FFFFFFF), &nothing},
+        {"C claims nothing", patched(8, 0), &nothing},
+        {"trailing garbage", valid + "garbage", &whole},
     };
     for (size_t cut = 0; cut < valid.size(); ++cut)
         cases.push_back({"file cut at " + std::to_string(cut), valid.substr(0, cut), &nothing});
@@ -412,20 +305,14 @@ TEST_F(ArchiveFile, DamagedFilesLoadTheDefaultsOrAPrefix)
         Archive loaded;
         const auto start = std::chrono::steady_clock::now();
         loaded.LoadFile(path);
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(elapsed, std::chrono::seconds(2)) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.name;
         if (c.name.rfind("nesting", 0) == 0) {
             int depth = 0;
-            for (const Archive* node = &loaded; !node->children.empty();
-                 node = &node->children.begin()->second)
+            for (const Archive* n = &loaded; !n->children.empty(); n = &n->children.begin()->second)
                 ++depth;
-            EXPECT_GE(depth, 16) << c.name;
-            EXPECT_LE(depth, 17) << c.name;
+            EXPECT_TRUE(depth == 16 || depth == 17) << c.name << ": " << depth;
         } else if (c.exactly) {
-            EXPECT_TRUE(loaded.values.size() == c.exactly->values.size() &&
-                        loaded.children.size() == c.exactly->children.size() &&
-                        IsPartOf(loaded, *c.exactly))
-                << c.name;
+            EXPECT_TRUE(SameTree(loaded, *c.exactly)) << c.name;
         } else {
             EXPECT_TRUE(IsPartOf(loaded, whole)) << c.name;
             partial += !loaded.values.empty() || !loaded.children.empty();
@@ -436,17 +323,13 @@ TEST_F(ArchiveFile, DamagedFilesLoadTheDefaultsOrAPrefix)
 
 TEST_F(ArchiveFile, LargestAcceptedPayloadLoadsInBoundedTime)
 {
-    // About 4 MiB of distinct two-character keys: the worst a file can ask for.
-    Stream payload;
+    // Nearly 4 MiB of distinct two-unit keys: the most a file can ask for.
     const uint32_t count = 400000;
+    Stream payload;
     payload.Int(1).Int(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        payload.bytes.insert(payload.bytes.end(),
-                             {BYTE(i), 0x41, BYTE(i >> 8), BYTE(0x41 + (i >> 16)), 0, 0});
-        payload.Int(0);
-    }
+    for (uint32_t i = 0; i < count; ++i)
+        payload.Raw(Bytes{BYTE(i), 0x41, BYTE(i >> 8), BYTE(0x41 + (i >> 16)), 0, 0}).Int(0);
     payload.Int(0);
-    ASSERT_LE(payload.bytes.size(), 4u << 20);
     ASSERT_TRUE(WriteBytes(path, SettingsFile(payload.bytes)));
     Archive loaded;
     const auto start = std::chrono::steady_clock::now();
