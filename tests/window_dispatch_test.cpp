@@ -1,5 +1,6 @@
 #include "tests/support/gtest.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -218,6 +219,23 @@ TEST(WindowDispatch, GetTextOfEmptyAndFilledWindow)
     EXPECT_EQ(w.GetText(), WString());
     w.SetText(TEXT("日本語 text"));
     EXPECT_EQ(w.GetText(), WString(TEXT("日本語 text")));
+}
+
+} // namespace
+
+namespace {
+
+class Thrower : public Window {
+public:
+    LRESULT OnUser(WPARAM, LPARAM) override { throw std::runtime_error("handler failed"); }
+};
+
+TEST(WindowDispatch, ExceptionsStopAtTheWindowProcedure)
+{
+    Thrower w;
+    ASSERT_NE(CreateWrappedWindow(w), nullptr);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_USER, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(w.hwnd));
 }
 
 } // namespace
