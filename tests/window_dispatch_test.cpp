@@ -199,9 +199,8 @@ TEST(WindowDispatch, NcCreateAttachesAWrappedWindow)
 TEST(WindowDispatch, WindowWithoutWrapperGetsDefaultProcessing)
 {
     // Created without a creation parameter: nothing to attach.
-    Recorder none;
-    HWND hwnd = CreateWrappedWindow(none);
-    ASSERT_NE(hwnd, nullptr);
+    Recorder registersTheClass;
+    ASSERT_NE(CreateWrappedWindow(registersTheClass), nullptr);
     HWND bare = CreateWindowExW(0, TEXT("VelaTestWindow"), TEXT("bare"), WS_OVERLAPPED, 0, 0,
                                 10, 10, nullptr, nullptr, vela::ModuleInstance, nullptr);
     ASSERT_NE(bare, nullptr);
