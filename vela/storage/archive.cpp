@@ -106,12 +106,13 @@ bool Archive::Write(File& file) const
 //     key        as above
 //     node       this same layout
 //
-// Limits and damage. N above 4 MiB, or above what C stored bytes could
+// Limits and damage. A file too short to hold N, or with N = 0, loads as an
+// empty tree. N above 4 MiB, or above what the C bytes actually stored could
 // inflate to, is rejected without allocating it. A payload that does not
 // inflate to exactly N bytes with a good checksum loads nothing. Within the
 // payload, a count, key, length or value that runs past its end stops the
-// parse there: records read in full are kept, the one cut short is dropped,
-// and everything else keeps its default. Nodes below depth 16 are not
+// parse there: values read in full are kept, a value cut short is dropped, a
+// child cut short keeps what it read in full, and the rest keeps its default. Nodes below depth 16 are not
 // followed. Each record consumes at least 6 bytes, so a load takes time and
 // memory in proportion to N. Later records under a key replace earlier ones;
 // keys absent from the file keep what the archive held.
