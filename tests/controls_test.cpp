@@ -26,7 +26,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dialog.Create(IDD_CONTROLS_TEST));
-        dialog.Show(SW_SHOW);
         threeState = CheckBox::FromDlgItem(dialog, IDC_CT_THREE_STATE);
         check = CheckBox::FromDlgItem(dialog, IDC_CT_CHECK);
         edit = EditBox::FromDlgItem(dialog, IDC_CT_EDIT);
