@@ -12,7 +12,7 @@ status=0
 count=0
 while IFS= read -r src; do
   count=$((count + 1))
-  if ! i686-w64-mingw32-g++ -std=c++17 -municode -DUNICODE -D_UNICODE -Wall \
+  if ! i686-w64-mingw32-g++ -std=c++17 -municode -DUNICODE -D_UNICODE -DNOMINMAX -Wall \
        -I"$top" -isystem "$stage" -c "$src" -o /dev/null; then
     echo "windows-check: $src does not compile for Windows" >&2
     status=1
