@@ -9,6 +9,7 @@
 #include "vela/ui/tool_tip.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <cstring>
 #include <string>
@@ -307,6 +308,121 @@ TEST_F(TagscribeDialogTest, WrongLengthsAndOtherVersionsGiveDefaults)
         EXPECT_EQ(CheckState(hwnd, IDC_TOPMOST), BST_UNCHECKED) << row.name;
         EXPECT_EQ(Describe(WindowRect(hwnd)), Describe(first)) << row.name;
         dialog.reset();
+    }
+}
+
+// Answers the folder chooser from a thread timer, which the chooser's modal
+// loop dispatches, once its tree has had time to take the initial folder.
+struct ChooserAnswer {
+    HWND owner = nullptr;
+    WPARAM button = IDOK;
+    int ticks = 0;
+    bool answered = false;
+    // Typed into the folder edit while the chooser is open; a confirmed
+    // choice must replace it.
+    const WCHAR* scribble = nullptr;
+};
+ChooserAnswer answer;
+
+BOOL CALLBACK FindChooser(HWND hwnd, LPARAM out)
+{
+    WCHAR name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (GetWindow(hwnd, GW_OWNER) == answer.owner && WString(name) == TEXT("#32770") &&
+        IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND chooser = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    if (++answer.ticks > 100)
+        KillTimer(nullptr, timer);
+    if (!chooser || answer.ticks < 5)
+        return;
+    KillTimer(nullptr, timer);
+    answer.answered = true;
+    if (answer.scribble)
+        SetDlgItemTextW(answer.owner, IDC_DIRECTORY, answer.scribble);
+    PostMessageW(chooser, WM_COMMAND, answer.button, 0);
+}
+
+class BrowseButtonTest : public TagscribeDialogTest {
+protected:
+    // Wine 8's chooser cannot select a folder inside the user profile, where
+    // TempDir lives, so these folders go to the root of drive C.
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        root = Wide("C:\\tagscribe-app-" + std::to_string(GetCurrentProcessId()));
+        ASSERT_TRUE(MakeFolder(root));
+        ASSERT_TRUE(MakeFolder(root + TEXT("\\Album.2010")));
+        ASSERT_TRUE(MakeFolder(root + TEXT("\\Album")));
+        hwnd = Open();
+        ASSERT_NE(hwnd, nullptr);
+        Click(hwnd, IDC_SAME_DIRECTORY);
+        Click(hwnd, IDC_SAME_FILE_NAME);
+        SetItemText(hwnd, IDC_FILE_NAME, TEXT("before"));
+        SetItemText(hwnd, IDC_EXTENSION, TEXT("txt"));
+    }
+    void TearDown() override
+    {
+        TagscribeDialogTest::TearDown();
+        RemoveTree(root);
+        CoUninitialize();
+    }
+
+    // Clicks a browse button and answers the chooser, which starts at the
+    // folder edit's text.
+    void Browse(int button, const WString& start, WPARAM reply,
+                const WCHAR* scribble = nullptr)
+    {
+        SetItemText(hwnd, IDC_DIRECTORY, start);
+        answer = ChooserAnswer();
+        answer.scribble = scribble;
+        answer.owner = hwnd;
+        answer.button = reply;
+        SetTimer(nullptr, 0, 100, AnswerChooser);
+        Click(hwnd, button);
+        EXPECT_TRUE(answer.answered);
+    }
+
+    WString root;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(BrowseButtonTest, NameButtonSplitsTheFolderName)
+{
+    const struct {
+        const char* folder;
+        const char* name;
+        const char* extension;
+    } rows[] = {{"Album.2010", "Album", "2010"}, {"Album", "Album", ""}};
+    for (const auto& row : rows) {
+        Browse(IDC_BROWSE_FILE_NAME, root + TEXT("\\") + Wide(row.folder), IDOK);
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), row.name) << row.folder;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), row.extension) << row.folder;
+    }
+}
+
+TEST_F(BrowseButtonTest, FolderButtonTakesTheChosenPath)
+{
+    Browse(IDC_BROWSE_DIRECTORY, root + TEXT("\\Album"), IDOK, TEXT("typed meanwhile"));
+    EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(root + TEXT("\\Album")));
+}
+
+TEST_F(BrowseButtonTest, CancelChangesNothing)
+{
+    const WString start = root + TEXT("\\Album.2010");
+    for (int button : {IDC_BROWSE_DIRECTORY, IDC_BROWSE_FILE_NAME}) {
+        Browse(button, start, IDCANCEL);
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(start)) << button;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), "before") << button;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "txt") << button;
     }
 }
 
