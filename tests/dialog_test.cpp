@@ -1,6 +1,7 @@
 #include "tests/support/gtest.h"
 
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "tests/res/framework_ids.h"
@@ -106,6 +107,20 @@ TEST_F(DialogTest, SubclassedEditNotificationIsReflectedOnceAndStops)
     EXPECT_EQ(log.commandsSeen, expected);
     EXPECT_EQ(edit.commands, expected);
     EXPECT_TRUE(log.commandsLeft.empty());
+}
+
+class ThrowingControl : public Window {
+public:
+    LRESULT OnCommand(WPARAM, LPARAM) override { throw std::bad_alloc(); }
+};
+
+TEST_F(DialogTest, ExceptionsStopAtTheSubclassProcedure)
+{
+    ThrowingControl edit;
+    ASSERT_TRUE(edit.AttachDlgItem(dialog, IDC_TEST_EDIT));
+    edit.Subclass();
+    EXPECT_TRUE(edit.SetText(TEXT("x")));
+    EXPECT_EQ(edit.GetText(), WString(TEXT("x")));
 }
 
 TEST_F(DialogTest, UnsubclassedButtonNotificationIsNotReflected)

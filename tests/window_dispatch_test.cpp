@@ -1,5 +1,6 @@
 #include "tests/support/gtest.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -198,9 +199,8 @@ TEST(WindowDispatch, NcCreateAttachesAWrappedWindow)
 TEST(WindowDispatch, WindowWithoutWrapperGetsDefaultProcessing)
 {
     // Created without a creation parameter: nothing to attach.
-    Recorder none;
-    HWND hwnd = CreateWrappedWindow(none);
-    ASSERT_NE(hwnd, nullptr);
+    Recorder registersTheClass;
+    ASSERT_NE(CreateWrappedWindow(registersTheClass), nullptr);
     HWND bare = CreateWindowExW(0, TEXT("VelaTestWindow"), TEXT("bare"), WS_OVERLAPPED, 0, 0,
                                 10, 10, nullptr, nullptr, vela::ModuleInstance, nullptr);
     ASSERT_NE(bare, nullptr);
@@ -218,6 +218,23 @@ TEST(WindowDispatch, GetTextOfEmptyAndFilledWindow)
     EXPECT_EQ(w.GetText(), WString());
     w.SetText(TEXT("日本語 text"));
     EXPECT_EQ(w.GetText(), WString(TEXT("日本語 text")));
+}
+
+} // namespace
+
+namespace {
+
+class Thrower : public Window {
+public:
+    LRESULT OnUser(WPARAM, LPARAM) override { throw std::runtime_error("handler failed"); }
+};
+
+TEST(WindowDispatch, ExceptionsStopAtTheWindowProcedure)
+{
+    Thrower w;
+    ASSERT_NE(CreateWrappedWindow(w), nullptr);
+    EXPECT_EQ(SendMessageW(w.hwnd, WM_USER, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(w.hwnd));
 }
 
 } // namespace
