@@ -101,19 +101,9 @@ HWND FindTree(HWND chooser)
     return FindWindowExW(view ? view : chooser, nullptr, TEXT("SysTreeView32"), nullptr);
 }
 
-void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
+// The caret item's text, and whether it is scrolled into view.
+bool ReadSelection(HWND tree, WString& selected, bool& visible)
 {
-    HWND chooser = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
-    // Give the tree time to fill and to take the initial selection.
-    if (!chooser || ++driver.ticks < 5) {
-        if (driver.ticks > 100)
-            KillTimer(nullptr, timer);
-        return;
-    }
-    KillTimer(nullptr, timer);
-    driver.found = true;
-    HWND tree = FindTree(chooser);
     const LRESULT item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
     WCHAR text[MAX_PATH] = {};
     TVITEMW info = {};
@@ -121,13 +111,36 @@ void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
     info.hItem = reinterpret_cast<HTREEITEM>(item);
     info.pszText = text;
     info.cchTextMax = MAX_PATH;
-    if (item && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info))) {
-        driver.selectedText = text;
-        RECT rect = {};
-        std::memcpy(&rect, &info.hItem, sizeof info.hItem);  // TVM_GETITEMRECT reads the item here
-        driver.selectedVisible =
-            SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+    if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info)))
+        return false;
+    selected = text;
+    RECT rect = {};
+    std::memcpy(&rect, &info.hItem, sizeof info.hItem);  // TVM_GETITEMRECT reads the item here
+    visible = SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+    return true;
+}
+
+void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND chooser = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    ++driver.ticks;
+    if (!chooser) {
+        if (driver.ticks > 100)
+            KillTimer(nullptr, timer);
+        return;
     }
+    // The first chooser of a process fills its tree slowly: wait (up to 5 s)
+    // until the initial selection has arrived before pressing the button.
+    WString selected;
+    bool visible = false;
+    const bool read = ReadSelection(FindTree(chooser), selected, visible);
+    if (driver.ticks < 50 && (!read || selected != TEXT("inner")))
+        return;
+    KillTimer(nullptr, timer);
+    driver.found = true;
+    driver.selectedText = selected;
+    driver.selectedVisible = visible;
     PostMessageW(chooser, WM_COMMAND, driver.button, 0);
 }
 
