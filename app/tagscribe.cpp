@@ -9,9 +9,28 @@
 #include "vela/ui/edit_box.h"
 #include "vela/ui/tool_tip.h"
 
+#include <objbase.h>
+
 #include <cstring>
 
 namespace {
+
+// The chooser's new dialog style needs COM on this thread; nested use only
+// counts up and down.
+class ComScope {
+public:
+    ComScope() : result_(CoInitialize(nullptr)) {}
+    ~ComScope()
+    {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    HRESULT result_;
+};
 
 const INT32 SettingsVersion = 1;
 const WCHAR* const PlacementKey = TEXT("WindowPlacement");
@@ -157,6 +176,7 @@ void Tagscribe::BrowseFolder()
 {
     if (!ControlsReady())
         return;
+    ComScope com;
     WString chosen;
     if (vela::BrowseForFolder(this, chosen, edits_[DirectoryEdit]->GetText()))
         edits_[DirectoryEdit]->SetText(chosen);
@@ -166,6 +186,7 @@ void Tagscribe::BrowseFileName()
 {
     if (!ControlsReady())
         return;
+    ComScope com;
     WString chosen;
     if (!vela::BrowseForFolder(this, chosen, edits_[DirectoryEdit]->GetText()))
         return;
