@@ -78,3 +78,51 @@ TEST(Program, InteractiveRunSavesTheOptionsThatLaterBatchRunsUse)
     EXPECT_EQ(ReadBytes(current / TEXT(".txt")), "");
     EXPECT_EQ(ReadBytes(program.SettingsPath()), settings);
 }
+
+namespace {
+
+// A window of the test's own that holds the foreground, so that a change of
+// foreground can be seen.
+class ForegroundHolder {
+public:
+    ForegroundHolder()
+        : window_(CreateWindowExW(0, TEXT("STATIC"), TEXT("holder"), WS_POPUP | WS_VISIBLE, 0, 0,
+                                  50, 50, nullptr, nullptr, nullptr, nullptr))
+    {
+        SetForegroundWindow(window_);
+    }
+    ~ForegroundHolder() { DestroyWindow(window_); }
+    HWND hwnd() const { return window_; }
+
+private:
+    HWND window_;
+};
+
+} // namespace
+
+TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    ChildRun first;
+    ASSERT_TRUE(first.Start(program.Path(), WString()));
+    const HWND dialog = WaitForMainDialog(first.ProcessId());
+    ASSERT_NE(dialog, nullptr);
+
+    TempDir dir;
+    WriteTrack(dir / TEXT("song.mp3"), "lyrics");
+    ForegroundHolder holder;
+    for (const WString& arguments : {Quoted(dir / TEXT("song.mp3")), WString()}) {
+        SetForegroundWindow(holder.hwnd());
+        ASSERT_EQ(GetForegroundWindow(), holder.hwnd());
+        const RunResult second = RunProgram(program.Path(), arguments);
+        EXPECT_EQ(second.exitCode, 0u) << Utf8(arguments);
+        EXPECT_EQ(second.shown, 0) << Utf8(arguments);
+        EXPECT_EQ(GetForegroundWindow(), dialog) << Utf8(arguments);
+    }
+    EXPECT_FALSE(FileExists(dir / TEXT("song.txt")));
+    EXPECT_FALSE(FileExists(program.SettingsPath()));
+
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(first.Wait(), 0u);
+}
