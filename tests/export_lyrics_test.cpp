@@ -67,18 +67,34 @@ TEST(ComposeOutputPath, FollowsTheOptions)
     }
 }
 
+// One dialog serves every test of the suite, with its options put back to
+// the defaults before each: closing a shown window costs seconds under Xvfb.
 class ExportLyricsTest : public testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        settingsFolder = new TempDir;
+        shared = OpenMainDialog(*settingsFolder / TEXT("settings.dat")).release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete shared;  // the window goes with the object; nothing is saved
+        shared = nullptr;
+        delete settingsFolder;
+        settingsFolder = nullptr;
+    }
+
     void SetUp() override
     {
-        dialog = OpenMainDialog(dir / TEXT("settings.dat"));
-        ASSERT_NE(dialog, nullptr);
-        hwnd = dialog->hwnd;
-    }
-    void TearDown() override
-    {
-        dialog.reset();
-        TakeQuitMessage();
+        ASSERT_NE(shared, nullptr);
+        hwnd = shared->hwnd;
+        const int checks[][2] = {{IDC_SAME_DIRECTORY, 1}, {IDC_SAME_FILE_NAME, 1},
+                                 {IDC_SUB_DIRECTORY, 0}, {IDC_TOPMOST, 0}, {IDC_EMPTY_FILE, 0}};
+        for (const auto& check : checks)
+            SetCheck(hwnd, check[0], check[1]);
+        SetItemText(hwnd, IDC_DIRECTORY, WString());
+        SetItemText(hwnd, IDC_FILE_NAME, WString());
+        SetItemText(hwnd, IDC_EXTENSION, TEXT("txt"));
     }
 
     WString Mp3(const WString& name, const std::string& lyrics)
@@ -89,10 +105,14 @@ protected:
     }
     void Drop(const WStringList& names) { DropOnto(hwnd, names); }
 
+    static TempDir* settingsFolder;
+    static Tagscribe* shared;
     TempDir dir;
-    std::unique_ptr<Tagscribe> dialog;
     HWND hwnd = nullptr;
 };
+
+TempDir* ExportLyricsTest::settingsFolder = nullptr;
+Tagscribe* ExportLyricsTest::shared = nullptr;
 
 TEST_F(ExportLyricsTest, OutputPathFollowsTheOptions)
 {
