@@ -42,9 +42,9 @@ bool ChildRun::Start(const WString& program, const WString& arguments, const WSt
     mutableLine.push_back(0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                          0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &process_);
+    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
+                          &process_);
 }
 
 DWORD ChildRun::Wait(ShowWatch* watch, DWORD milliseconds)

@@ -20,9 +20,10 @@ private:
     WString path_;
 };
 
-// Looks for visible top-level windows of one process. Wine 8 reports no
-// EVENT_OBJECT_SHOW to an out-of-context hook, so the watch polls: a window
-// shown for as little as a few milliseconds is seen.
+// Looks for visible top-level windows of one process. Wine 8 delivered no
+// EVENT_OBJECT_SHOW of another process to an out-of-context hook, so the
+// watch polls. Polled without pause, it caught a dialog shown and hidden
+// again at once every time (six runs under Xvfb, 2026-12).
 class ShowWatch {
 public:
     explicit ShowWatch(DWORD processId) : processId_(processId) {}
@@ -48,7 +49,7 @@ public:
                const WString& folder = WString());
     DWORD ProcessId() const { return process_.dwProcessId; }
     // The exit code, or -1 after killing a run that outlasted the timeout.
-    // The watch, when given, looks at the screen every millisecond meanwhile.
+    // The watch, when given, checks the windows without pause meanwhile.
     DWORD Wait(ShowWatch* watch = nullptr, DWORD milliseconds = 30000);
 
 private:
