@@ -1,0 +1,128 @@
+// The real program, started as a user starts it: batch runs, the interactive
+// dialog, a second start, and the settings file between runs.
+#include "tests/support/gtest.h"
+
+#include "res/resource.h"
+#include "tests/support/mp3_writer.h"
+#include "tests/support/program.h"
+#include "tests/support/temp_dir.h"
+
+#include <windows.h>
+
+namespace {
+
+void WriteTrack(const WString& path, const std::string& lyrics)
+{
+    ASSERT_TRUE(WriteBytes(path, lyrics.empty() ? mp3::FileWithoutTag()
+                                                : mp3::FileWithLyrics(lyrics)))
+        << Utf8(path);
+}
+
+} // namespace
+
+TEST(Program, BatchRunExportsQuotedPathsWithoutAWindow)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    TempDir dir;
+    ASSERT_TRUE(MakeFolder(dir / TEXT("My Album")));
+    WriteTrack(dir / TEXT("single.mp3"), "single lyrics");
+    WriteTrack(dir / TEXT("My Album\\one.mp3"), "first");
+    WriteTrack(dir / TEXT("My Album\\two.mp3"), "");
+
+    const RunResult run = RunProgram(
+        program.Path(), Quoted(dir / TEXT("single.mp3")) + TEXT(" ") + Quoted(dir / TEXT("My Album")));
+
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.shown, 0);
+    EXPECT_EQ(ReadBytes(dir / TEXT("single.txt")), "single lyrics");
+    EXPECT_EQ(ReadBytes(dir / TEXT("My Album\\one.txt")), "first");
+    EXPECT_FALSE(FileExists(dir / TEXT("My Album\\two.txt")));
+    EXPECT_FALSE(FileExists(program.SettingsPath()));
+}
+
+TEST(Program, InteractiveRunSavesTheOptionsThatLaterBatchRunsUse)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    {
+        ChildRun run;
+        ASSERT_TRUE(run.Start(program.Path(), WString()));
+        HWND dialog = WaitForMainDialog(run.ProcessId());
+        ASSERT_NE(dialog, nullptr);
+        SendDlgItemMessageW(dialog, IDC_EMPTY_FILE, BM_CLICK, 0, 0);
+        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_EMPTY_FILE, BM_GETCHECK, 0, 0), BST_CHECKED);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(run.Wait(), 0u);
+    }
+    const std::string settings = ReadBytes(program.SettingsPath());
+    ASSERT_FALSE(settings.empty());
+
+    // With empty files on, a file that is no MP3 at all gets one.
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir / TEXT("cover.jpg"), "not a track"));
+    RunResult run = RunProgram(program.Path(), Quoted(dir / TEXT("cover.jpg")));
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.shown, 0);
+    EXPECT_TRUE(FileExists(dir / TEXT("cover.txt")));
+    EXPECT_EQ(ReadBytes(dir / TEXT("cover.txt")), "");
+    EXPECT_EQ(ReadBytes(program.SettingsPath()), settings);
+
+    // One empty argument names no file: its empty output lands in the
+    // current folder as ".txt".
+    TempDir current;
+    run = RunProgram(program.Path(), TEXT("\"\""), current.Path());
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.shown, 0);
+    EXPECT_TRUE(FileExists(current / TEXT(".txt")));
+    EXPECT_EQ(ReadBytes(current / TEXT(".txt")), "");
+    EXPECT_EQ(ReadBytes(program.SettingsPath()), settings);
+}
+
+namespace {
+
+// A window of the test's own that holds the foreground, so that a change of
+// foreground can be seen.
+class ForegroundHolder {
+public:
+    ForegroundHolder()
+        : window_(CreateWindowExW(0, TEXT("STATIC"), TEXT("holder"), WS_POPUP | WS_VISIBLE, 0, 0,
+                                  50, 50, nullptr, nullptr, nullptr, nullptr))
+    {
+        SetForegroundWindow(window_);
+    }
+    ~ForegroundHolder() { DestroyWindow(window_); }
+    HWND hwnd() const { return window_; }
+
+private:
+    HWND window_;
+};
+
+} // namespace
+
+TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    ChildRun first;
+    ASSERT_TRUE(first.Start(program.Path(), WString()));
+    const HWND dialog = WaitForMainDialog(first.ProcessId());
+    ASSERT_NE(dialog, nullptr);
+
+    TempDir dir;
+    WriteTrack(dir / TEXT("song.mp3"), "lyrics");
+    ForegroundHolder holder;
+    for (const WString& arguments : {Quoted(dir / TEXT("song.mp3")), WString()}) {
+        SetForegroundWindow(holder.hwnd());
+        ASSERT_EQ(GetForegroundWindow(), holder.hwnd());
+        const RunResult second = RunProgram(program.Path(), arguments);
+        EXPECT_EQ(second.exitCode, 0u) << Utf8(arguments);
+        EXPECT_EQ(second.shown, 0) << Utf8(arguments);
+        EXPECT_EQ(GetForegroundWindow(), dialog) << Utf8(arguments);
+    }
+    EXPECT_FALSE(FileExists(dir / TEXT("song.txt")));
+    EXPECT_FALSE(FileExists(program.SettingsPath()));
+
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(first.Wait(), 0u);
+}

@@ -1,0 +1,155 @@
+#include "tests/support/program.h"
+
+#include "app/instance_block.h"
+#include "app/paths.h"
+
+#include <algorithm>
+#include <vector>
+
+ProgramCopy::ProgramCopy()
+{
+    // The runner is build\tests\tagscribe_tests.exe(.so); the program is
+    // build\tagscribe.exe.so.
+    const WString built = ParentFolder(ParentFolder(ModulePath())) + TEXT("\\tagscribe.exe.so");
+    const WString copy = dir_ / TEXT("tagscribe.exe.so");
+    if (CopyFileW(built.c_str(), copy.c_str(), TRUE))
+        path_ = copy;
+}
+
+WString ProgramCopy::SettingsPath() const
+{
+    return dir_ / TEXT("tagscribe.exe.dat");
+}
+
+ChildRun::~ChildRun()
+{
+    if (!process_.hProcess)
+        return;
+    if (WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process_.hProcess, 1);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+bool ChildRun::Start(const WString& program, const WString& arguments, const WString& folder)
+{
+    WString commandLine = Quoted(program);
+    if (!arguments.empty())
+        commandLine += TEXT(" ") + arguments;
+    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
+                          &process_);
+}
+
+DWORD ChildRun::Wait(ShowWatch* watch, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        if (watch)
+            watch->Check();
+        if (WaitForSingleObject(process_.hProcess, watch ? 0 : 100) == WAIT_OBJECT_0) {
+            DWORD code = DWORD(-1);
+            GetExitCodeProcess(process_.hProcess, &code);
+            return code;
+        }
+    }
+    TerminateProcess(process_.hProcess, 1);
+    WaitForSingleObject(process_.hProcess, 5000);
+    return DWORD(-1);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    int visible;
+};
+
+BOOL CALLBACK CountVisible(HWND window, LPARAM context)
+{
+    auto& search = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && IsWindowVisible(window))
+        ++search.visible;
+    return TRUE;
+}
+
+} // namespace
+
+void ShowWatch::Check()
+{
+    WindowSearch search = {processId_, 0};
+    EnumWindows(CountVisible, reinterpret_cast<LPARAM>(&search));
+    shown_ = std::max(shown_, search.visible);
+}
+
+RunResult RunProgram(const WString& program, const WString& arguments, const WString& folder)
+{
+    ChildRun run;
+    if (!run.Start(program, arguments, folder))
+        return {DWORD(-1), -1};
+    ShowWatch watch(run.ProcessId());
+    const DWORD code = run.Wait(&watch);
+    return {code, watch.Shown()};
+}
+
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM context)
+{
+    auto& search = *reinterpret_cast<DialogSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    WCHAR className[16] = {};
+    WCHAR caption[16] = {};
+    GetClassNameW(window, className, 16);
+    GetWindowTextW(window, caption, 16);
+    if (owner == search.processId && IsWindowVisible(window) &&
+        WString(className) == TEXT("#32770") && WString(caption) == TEXT("Tagscribe")) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool BlockPublished()
+{
+    HANDLE block = OpenFileMappingW(FILE_MAP_READ, FALSE, InstanceBlockName);
+    if (!block)
+        return false;
+    CloseHandle(block);
+    return true;
+}
+
+} // namespace
+
+HWND WaitForMainDialog(DWORD processId, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    DialogSearch search = {processId, nullptr};
+    do {
+        if (!search.found)
+            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+        if (search.found && BlockPublished())
+            return search.found;
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+    return nullptr;
+}
+
+WString Quoted(const WString& text)
+{
+    return TEXT("\"") + text + TEXT("\"");
+}
