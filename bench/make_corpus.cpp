@@ -14,28 +14,27 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 namespace {
 
-enum class Encoding { Latin1, Utf16, Utf16Be, Utf8 };
-
-const char* EncodingName(Encoding encoding)
+const char* EncodingName(mp3::Encoding encoding)
 {
     switch (encoding) {
-    case Encoding::Latin1: return "latin1";
-    case Encoding::Utf16: return "utf16";
-    case Encoding::Utf16Be: return "utf16be";
-    case Encoding::Utf8: return "utf8";
+    case mp3::Encoding::Latin1: return "latin1";
+    case mp3::Encoding::Utf16: return "utf16le-bom";
+    case mp3::Encoding::Utf16BomBE: return "utf16be-bom";
+    case mp3::Encoding::Utf16BE: return "utf16be";
+    case mp3::Encoding::Utf8: return "utf8";
     }
     return "?";
 }
 
 struct Track {
     std::string name;  // file name, unique across the corpus
+    int index = 0;
     int album = 0;
     int version = 3;  // ID3v2.3 or 2.4
-    Encoding encoding = Encoding::Latin1;
+    mp3::Encoding encoding = mp3::Encoding::Latin1;
     corpus::Language language = corpus::Language::English;
     bool has_lyrics = true;
     bool second_lyrics = false;  // a translation after the first USLT frame
@@ -46,6 +45,7 @@ struct Track {
 Track PlanTrack(corpus::Random& random, int index, int count, int albums)
 {
     Track track;
+    track.index = index;
     track.album = static_cast<int>(static_cast<long long>(index) * albums / count);
     char name[64];
     // A few upper-case extensions: the program takes them as MP3 files too.
@@ -60,13 +60,11 @@ Track PlanTrack(corpus::Random& random, int index, int count, int albums)
     track.language = kind < 45   ? corpus::Language::English
                      : kind < 85 ? corpus::Language::Western
                                  : corpus::Language::Japanese;
-    if (track.language == corpus::Language::Japanese) {
-        // Latin-1 cannot carry it.
-        track.encoding = track.version == 3 ? Encoding::Utf16
-                                            : static_cast<Encoding>(random.Between(1, 3));
-    } else {
-        track.encoding = static_cast<Encoding>(random.Between(0, track.version == 3 ? 1 : 3));
-    }
+    // ID3v2.3 knows Latin-1 and UTF-16 with a byte-order mark; 2.4 adds
+    // UTF-16BE and UTF-8. Latin-1 cannot carry Japanese.
+    const bool japanese = track.language == corpus::Language::Japanese;
+    const int first = japanese ? 1 : 0, last = track.version == 3 ? 2 : 4;
+    track.encoding = static_cast<mp3::Encoding>(random.Between(first, last));
 
     const char* line_break = random.Percent(30) ? "\r\n" : "\n";
     track.title = corpus::Title(random, track.language);
@@ -81,15 +79,51 @@ Track PlanTrack(corpus::Random& random, int index, int count, int albums)
     return track;
 }
 
-std::vector<unsigned char> RandomBytes(corpus::Random& random, int count)
+std::string RandomBytes(corpus::Random& random, int count)
 {
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(count));
+    std::string bytes(static_cast<std::size_t>(count), '\0');
     for (auto& byte : bytes)
-        byte = static_cast<unsigned char>(random.Next() >> 56);
+        byte = static_cast<char>(random.Next() >> 56);
     return bytes;
 }
 
-std::vector<unsigned char> TrackBytes(corpus::Random& random, const Track& track);
+// An APIC frame: Latin-1 MIME type, front cover, no description, the bytes.
+mp3::Frame CoverFrame(corpus::Random& random, int bytes)
+{
+    mp3::Frame frame;
+    frame.id = "APIC";
+    frame.body = std::string("\0image/jpeg\0\x03\0", 14) + RandomBytes(random, bytes);
+    return frame;
+}
+
+std::string TrackBytes(corpus::Random& random, const Track& track)
+{
+    mp3::Tag tag;
+    tag.version = track.version;
+    tag.frames.push_back(mp3::TextFrame("TIT2", track.title, track.encoding));
+    tag.frames.push_back(mp3::TextFrame("TPE1", "Bench Artist", mp3::Encoding::Latin1));
+    tag.frames.push_back(mp3::TextFrame("TALB", "Album " + std::to_string(track.album),
+                                        mp3::Encoding::Latin1));
+    tag.frames.push_back(mp3::TextFrame("TRCK", std::to_string(track.index % 100 + 1),
+                                        mp3::Encoding::Latin1));
+    if (track.cover_bytes > 0)
+        tag.frames.push_back(CoverFrame(random, track.cover_bytes));
+    if (track.has_lyrics) {
+        const char* language = track.language == corpus::Language::Japanese ? "jpn" : "eng";
+        mp3::Frame lyrics = mp3::LyricsFrame(track.version, track.lyrics, track.encoding, language);
+        lyrics.compress = random.Percent(3);
+        tag.frames.push_back(lyrics);
+        if (track.second_lyrics)
+            tag.frames.push_back(mp3::LyricsFrame(track.version, track.translation,
+                                                  mp3::Encoding::Latin1, "eng", "translation"));
+    }
+    tag.unsynchronise = random.Percent(5);
+    tag.padding = static_cast<std::size_t>(random.Between(0, 4096));
+    std::string bytes = tag.Bytes() + mp3::AudioFrames(random.Between(5, 30));
+    if (random.Percent(30))
+        bytes += mp3::Id3v1Tag({track.name, "Bench Artist", "Album", "2024", "", 1, 12});
+    return bytes;
+}
 
 bool MakeFolder(const std::string& path)
 {
@@ -99,7 +133,7 @@ bool MakeFolder(const std::string& path)
     return false;
 }
 
-bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes)
+bool WriteFile(const std::string& path, const std::string& bytes)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
@@ -186,7 +220,7 @@ int main(int argc, char** argv)
                 return 1;
             made_album = track.album;
         }
-        const std::vector<unsigned char> bytes = TrackBytes(random, track);
+        const std::string bytes = TrackBytes(random, track);
         if (!WriteFile(album_dir + "/" + track.name, bytes) || !WriteFile(flat + "/" + track.name, bytes))
             return 1;
         manifest << album << '/' << track.name << "\t2." << track.version << '\t'

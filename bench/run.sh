@@ -139,8 +139,8 @@ verify() {
   # only those must match byte for byte (code page 1252 and Latin-1 differ
   # in how they replace what they cannot hold).
   awk -F'\t' -v out="$results.verdict" '
-    FILENAME == ARGV[1] { sub(/^\.\//, "", $0); split($0, f, "  "); program[f[2]] = f[1]; next }
-    FILENAME == ARGV[2] { sub(/^\.\//, "", $0); split($0, f, "  "); floor_[f[2]] = f[1]; next }
+    FILENAME == ARGV[1] { split($0, f, "  "); program[substr(f[2], 3)] = f[1]; next }
+    FILENAME == ARGV[2] { split($0, f, "  "); floor_[substr(f[2], 3)] = f[1]; next }
     FNR == 1 { next }
     {
       txt = $1; sub(/\.[^.\/]*$/, ".txt", txt)
@@ -197,7 +197,11 @@ row() {  # name label net(0/1)
   echo "$net" > "$results.net.$1"
 }
 echo
-echo "median of $runs runs; program times less its one-file start-up"
+if [ "$floor_only" = 0 ]; then
+  echo "median of $runs runs; net: program times less its one-file start-up"
+else
+  echo "median of $runs runs"
+fi
 printf '%-22s %9s %9s %11s %10s\n' "" "wall s" "net s" "files/s" "peak MiB"
 if [ "$floor_only" = 0 ]; then
   awk -v us="$startup_us" -v mem="$(stat_of startup 3)" \
