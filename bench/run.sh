@@ -77,7 +77,8 @@ to_windows() { local p="${1//\//\\}"; printf 'Z:%s' "$p"; }
 win_albums=(); for d in "${album_dirs[@]}"; do win_albums+=("$(to_windows "$d")"); done
 win_flat=("$(to_windows "$dir/flat")")
 
-clean_outputs() { find "$dir/albums" "$dir/flat" -name '*.txt' -type f -delete; }
+# sync: the deletions reach the disk before the next run, not during it.
+clean_outputs() { find "$dir/albums" "$dir/flat" -name '*.txt' -type f -delete; sync; }
 
 # --- Wine environment ----------------------------------------------------------
 # One display and one wineserver for the whole benchmark: every run then pays
