@@ -1,0 +1,347 @@
+#include "tests/support/gtest.h"
+
+#include "app/paths.h"
+#include "tests/support/temp_dir.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+WString Repeat(WCHAR c, size_t n)
+{
+    return WString(n, c);
+}
+
+// A folder path of exactly `length` characters: C:\ followed by x's.
+WString FolderOfLength(size_t length)
+{
+    return TEXT("C:\\") + Repeat('x', length - 3);
+}
+
+struct PathCase {
+    const char* input;
+    const char* expected;
+};
+
+void ExpectEach(const std::vector<PathCase>& cases, WString (*function)(const WString&),
+                const char* name)
+{
+    for (const PathCase& c : cases)
+        EXPECT_EQ(Utf8(function(Wide(c.input))), c.expected) << name << "(\"" << c.input << "\")";
+}
+
+} // namespace
+
+TEST(Paths, AddBackslash)
+{
+    ExpectEach({{"", ""},
+                {"C:\\out\\", "C:\\out\\"},
+                {"C:\\out", "C:\\out\\"},
+                {"C:", "C:\\"},
+                {"relative", "relative\\"},
+                {"\\\\server\\share", "\\\\server\\share\\"}},
+               AddBackslash, "AddBackslash");
+}
+
+TEST(Paths, AddBackslashStopsAtThePathLimit)
+{
+    for (size_t length : {258u, 259u})
+        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length) + TEXT("\\"))
+            << length;
+    for (size_t length : {260u, 261u, 400u})
+        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length)) << length;
+    // An already terminated long folder stays as it is too.
+    WString terminated = FolderOfLength(300) + TEXT("\\");
+    EXPECT_EQ(AddBackslash(terminated), terminated);
+}
+
+TEST(Paths, ParentFolder)
+{
+    ExpectEach({{"D:\\Music\\Song.mp3", "D:\\Music"},
+                {"D:\\Song.mp3", "D:\\"},
+                {"D:\\", "D:\\"},
+                {"Song.mp3", ""},
+                {"", ""},
+                {"sub\\Song.mp3", "sub"},
+                {"\\Song.mp3", "\\"},
+                {"D:\\a.b\\c.d\\e", "D:\\a.b\\c.d"},
+                {"D:\\Music\\", "D:\\Music"}},
+               ParentFolder, "ParentFolder");
+    // Long paths are cut like short ones: the buffer grows with the input.
+    WString longFolder = FolderOfLength(400);
+    EXPECT_EQ(ParentFolder(longFolder + TEXT("\\a.mp3")), longFolder);
+}
+
+TEST(Paths, LeafName)
+{
+    ExpectEach({{"D:\\Music\\Song.mp3", "Song.mp3"},
+                {"Song.mp3", "Song.mp3"},
+                {"D:Song.mp3", "Song.mp3"},
+                {"D:/Music/Song.mp3", "Song.mp3"},
+                {"D:\\Music\\", "Music\\"},
+                {"", ""},
+                {"D:\\my.folder\\song", "song"}},
+               LeafName, "LeafName");
+}
+
+TEST(Paths, ExtensionAndStrip)
+{
+    struct Case {
+        const char* path;
+        const char* extension;
+        const char* stripped;
+    };
+    const Case cases[] = {
+        {"D:\\Music\\Song.mp3", ".mp3", "D:\\Music\\Song"},
+        {"D:\\my.folder\\song", "", "D:\\my.folder\\song"},
+        {"archive.tar.gz", ".gz", "archive.tar"},
+        {"song.", ".", "song"},
+        {".hidden", ".hidden", ""},
+        {"", "", ""},
+        {"D:\\Music\\Song.MP3", ".MP3", "D:\\Music\\Song"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8(ExtensionOf(Wide(c.path))), c.extension) << c.path;
+        EXPECT_EQ(Utf8(StripExtension(Wide(c.path))), c.stripped) << c.path;
+    }
+}
+
+TEST(Paths, ReplaceExtension)
+{
+    struct Case {
+        const char* path;
+        const char* extension;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"song.mp3", ".txt", "song.txt"},
+        {"song", ".txt", "song.txt"},
+        {"", ".txt", ".txt"},
+        {"C:\\Tools\\App.exe", ".dat", "C:\\Tools\\App.dat"},
+        {"D:\\my.folder\\song", ".txt", "D:\\my.folder\\song.txt"},
+        {"song.mp3", "..txt", "song..txt"},
+        {"song.mp3", "", "song"},
+        {"a.longextension", ".t", "a.t"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8(ReplaceExtension(Wide(c.path), Wide(c.extension))), c.expected)
+            << c.path << " + " << c.extension;
+}
+
+TEST(Paths, ReplaceExtensionStopsAtThePathLimit)
+{
+    // The old extension starts at 250; 250 + 9 stays below the limit, 250 + 10
+    // reaches it.
+    WString base = FolderOfLength(250);
+    EXPECT_EQ(ReplaceExtension(base + TEXT(".mp3"), TEXT(".txtxtxtx")), base + TEXT(".txtxtxtx"));
+    EXPECT_EQ(ReplaceExtension(base + TEXT(".mp3"), TEXT(".txtxtxtxt")), base + TEXT(".mp3"));
+    EXPECT_EQ(ReplaceExtension(base, TEXT(".txtxtxtxt")), base);
+    WString tooLong = FolderOfLength(300) + TEXT(".mp3");
+    EXPECT_EQ(ReplaceExtension(tooLong, TEXT(".txt")), tooLong);
+}
+
+TEST(Paths, ModulePathNamesThisRunner)
+{
+    WString path = ModulePath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(FileExists(path)) << Utf8(path);
+    EXPECT_NE(path.find(TEXT(":\\")), WString::npos) << Utf8(path);
+    EXPECT_NE(Utf8(LeafName(path)).find("tagscribe_tests"), std::string::npos) << Utf8(path);
+}
+
+// ToAnsi depends on the ANSI code page in force. These cases run in this
+// process and again in child processes started under the other code pages
+// (see AnsiCodePages below).
+namespace {
+
+struct AnsiCase {
+    const char* text;  // UTF-8
+    std::string bytes;
+};
+
+std::vector<AnsiCase> AnsiCases(UINT codePage)
+{
+    std::vector<AnsiCase> cases = {
+        {"", ""},
+        {"abc", "abc"},
+        {"line\r\nbreak\n", "line\r\nbreak\n"},
+        // Hangul has no place in either code page and no near equivalent.
+        {"\xED\x95\x9C", "?"},
+        {"a\xED\x95\x9C", "a?"},
+    };
+    if (codePage == 1252) {
+        cases.push_back({"caf\xC3\xA9", "caf\xE9"});
+        cases.push_back({"\xE2\x82\xAC", "\x80"});
+        cases.push_back({"\xE6\x97\xA5\xE6\x9C\xAC", "??"});
+    } else if (codePage == 932) {
+        cases.push_back({"\xE6\x97\xA5\xE6\x9C\xAC", "\x93\xFA\x96\x7B"});
+        // Trail byte 0x5C, the backslash.
+        cases.push_back({"\xE8\xA1\xA8", "\x95\x5C"});
+        cases.push_back({"\xEF\xBD\xB1", "\xB1"});  // half-width katakana a
+        cases.push_back({"\xE2\x82\xAC", "?"});
+    }
+    return cases;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+        hex += ' ';
+    }
+    return hex;
+}
+
+} // namespace
+
+TEST(AnsiText, ConvertsToTheCodePageInForce)
+{
+    UINT codePage = GetACP();
+    // A child run checks that its locale really gave it the code page.
+    if (const char* expected = std::getenv("TAGSCRIBE_EXPECT_ACP")) {
+        ASSERT_EQ(codePage, static_cast<UINT>(std::atoi(expected)));
+    }
+    for (const AnsiCase& c : AnsiCases(codePage))
+        EXPECT_EQ(Hex(ToAnsi(Wide(c.text))), Hex(c.bytes))
+            << "code page " << codePage << ", text \"" << c.text << "\"";
+}
+
+TEST(AnsiText, StopsAtTheFirstNulAndNeverEndsWithZero)
+{
+    WString text = TEXT("ab");
+    text += WCHAR(0);
+    text += TEXT("cd");
+    EXPECT_EQ(ToAnsi(text), "ab");
+    EXPECT_EQ(ToAnsi(WString(3, WCHAR(0))), "");
+
+    // A character above U+FFFF: replaced, and still no terminator in the result.
+    std::string emoji = ToAnsi(Wide("x\xF0\x9F\x8E\xB5"));
+    ASSERT_GE(emoji.size(), 2u);
+    EXPECT_EQ(emoji[0], 'x');
+    EXPECT_EQ(emoji.find('\0'), std::string::npos) << Hex(emoji);
+    EXPECT_EQ(emoji.find_first_not_of("x?"), std::string::npos) << Hex(emoji);
+}
+
+TEST(AnsiText, LongTextConvertsWhole)
+{
+    WString text = Repeat('a', 100000) + Wide("\xED\x95\x9C");
+    std::string bytes = ToAnsi(text);
+    ASSERT_EQ(bytes.size(), 100001u);
+    EXPECT_EQ(bytes.back(), '?');
+}
+
+// Re-runs the AnsiText cases in a child process for every code page that this
+// process does not already run under. Wine picks the ANSI code page from the
+// Unix locale when a process starts, and a child started with CreateProcessW
+// inherits the Unix environment of its parent, not the Windows environment
+// block it is given (seen with Wine 8.0). So the locale goes into the Unix
+// environment for the moment of the start. On Windows the code page belongs to
+// the system and cannot be switched per process.
+#ifdef __WINE__
+namespace {
+
+struct Locale {
+    UINT codePage;
+    const char* name;
+};
+
+// Sets Unix environment variables and puts the old values back when it ends.
+class UnixEnvironment {
+public:
+    void Set(const char* name, const std::string& value)
+    {
+        const char* old = std::getenv(name);
+        saved_.push_back({name, old != nullptr, old ? old : ""});
+        setenv(name, value.c_str(), 1);
+    }
+    ~UnixEnvironment()
+    {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->existed)
+                setenv(it->name, it->value.c_str(), 1);
+            else
+                unsetenv(it->name);
+        }
+    }
+
+private:
+    struct Saved {
+        const char* name;
+        bool existed;
+        std::string value;
+    };
+    std::vector<Saved> saved_;
+};
+
+// Runs this test runner (the Winelib module itself: the .exe beside it is a
+// shell launcher that CreateProcessW cannot wait for) with a gtest filter;
+// gives its exit code, or -1, and what it wrote.
+DWORD RunChild(const WString& filter, std::string& output, const TempDir& dir)
+{
+    WString logPath = dir / TEXT("child.log");
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE)
+        return DWORD(-1);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = log;
+    startup.hStdError = log;
+    WString module = ModulePath() + TEXT(".so");
+    WString commandLine = TEXT("\"") + module + TEXT("\" --gtest_filter=") + filter;
+    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back(0);
+    PROCESS_INFORMATION process = {};
+    BOOL started = CreateProcessW(module.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0,
+                                  nullptr, nullptr, &startup, &process);
+    DWORD error = GetLastError();
+    CloseHandle(log);
+    if (!started) {
+        output = "CreateProcessW failed with error " + std::to_string(error);
+        return DWORD(-1);
+    }
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    output = ReadBytes(logPath);
+    return code;
+}
+
+} // namespace
+
+TEST(AnsiCodePages, AnsiTextPassesUnderEachCodePage)
+{
+    if (std::getenv("TAGSCRIBE_EXPECT_ACP") != nullptr)
+        GTEST_SKIP() << "already a child run";
+    const Locale locales[] = {{1252, "C.UTF-8"}, {932, "ja_JP.UTF-8"}};
+    TempDir dir;
+    for (const Locale& locale : locales) {
+        if (locale.codePage == GetACP())
+            continue;  // this process has run the cases already
+        std::string output;
+        DWORD code;
+        {
+            UnixEnvironment environment;
+            environment.Set("LC_ALL", locale.name);
+            environment.Set("LANG", locale.name);
+            environment.Set("TAGSCRIBE_EXPECT_ACP", std::to_string(locale.codePage));
+            code = RunChild(TEXT("AnsiText.*"), output, dir);
+        }
+        EXPECT_EQ(code, 0u) << "code page " << locale.codePage << ":\n" << output;
+        EXPECT_NE(output.find("[  PASSED  ] 3 tests"), std::string::npos)
+            << "code page " << locale.codePage << ":\n" << output;
+    }
+}
+#endif

@@ -1,0 +1,108 @@
+#include "vela/media/mp3_tag.h"
+
+#include <id3tag.h>
+
+#include <cstdlib>
+#include <memory>
+
+#ifndef __WINE__
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace vela {
+
+namespace {
+
+// Hands the wide path to libid3tag without a trip through the ANSI code page,
+// which cannot name every file. Under Winelib the library is a Unix one and
+// takes the Unix name of the file; on Windows it takes a descriptor that the
+// C runtime opened from the wide name.
+id3_file* OpenTagFile(const WString& path, int mode)
+{
+    auto fileMode = static_cast<id3_file_mode>(mode);
+#ifdef __WINE__
+    // The C runtime under Unix opens folders too; on Windows _wopen refuses
+    // them.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    char* unixPath = wine_get_unix_file_name(path.c_str());
+    if (unixPath == nullptr)
+        return nullptr;
+    id3_file* file = id3_file_open(unixPath, fileMode);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return file;
+#else
+    int access = mode == ID3_FILE_MODE_READWRITE ? _O_RDWR : _O_RDONLY;
+    int fd = _wopen(path.c_str(), access | _O_BINARY);
+    if (fd < 0)
+        return nullptr;
+    id3_file* file = id3_file_fdopen(fd, fileMode);
+    if (file == nullptr)
+        _close(fd);  // the library leaves the descriptor open when it fails
+    return file;
+#endif
+}
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+
+} // namespace
+
+Mp3Tag::Mp3Tag() : file_(nullptr), tag_(nullptr) {}
+
+Mp3Tag::~Mp3Tag()
+{
+    Close();
+}
+
+bool Mp3Tag::Open(const WString& path, int mode)
+{
+    Close();
+    // A NUL inside would silently name a different, shorter path.
+    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
+        return false;
+    file_ = OpenTagFile(path, mode);
+    if (file_ == nullptr)
+        return false;
+    tag_ = id3_file_tag(file_);
+    if (tag_ != nullptr)
+        return true;
+    Close();
+    return false;
+}
+
+WString Mp3Tag::Lyrics() const
+{
+    if (file_ == nullptr)
+        return WString();
+    id3_frame* frame = id3_tag_findframe(tag_, "USLT", 0);
+    if (frame == nullptr)
+        return WString();
+    const id3_field* field = id3_frame_field(frame, 3);
+    if (field == nullptr)
+        return WString();
+    const id3_ucs4_t* text = id3_field_getfullstring(field);
+    if (text == nullptr)
+        return WString();
+    std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
+    if (!copy)
+        return WString();  // out of memory: no lyrics rather than a failure
+    const id3_utf16_t* units = copy.get();
+    WString lyrics;
+    for (; *units != 0; ++units)
+        lyrics += static_cast<WCHAR>(*units);
+    return lyrics;
+}
+
+void Mp3Tag::Close()
+{
+    if (file_ == nullptr)
+        return;
+    id3_file_close(file_);
+    file_ = nullptr;
+}
+
+} // namespace vela

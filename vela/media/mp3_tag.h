@@ -1,0 +1,38 @@
+#pragma once
+// Reads the unsynchronised lyrics (the first USLT frame) of an audio file's
+// ID3 tag through libid3tag. One object can read many files in turn: each
+// Open closes the file the previous one left open.
+#include "vela/text.h"
+
+#include <boost/noncopyable.hpp>
+
+struct id3_file;
+struct id3_tag;
+
+namespace vela {
+
+class Mp3Tag : private boost::noncopyable {
+public:
+    Mp3Tag();
+    virtual ~Mp3Tag();
+
+    // Opens the file with libid3tag's mode (ID3_FILE_MODE_READONLY or
+    // ID3_FILE_MODE_READWRITE) and loads its tag. False when the file cannot
+    // be opened or read; whatever was open before is closed either way. A
+    // readable file without any tag opens with an empty tag.
+    bool Open(const WString& path, int mode);
+
+    // The text of the first USLT frame, exactly as stored (line breaks kept,
+    // characters above U+FFFF as surrogate pairs); empty when nothing is open,
+    // when there is no such frame or when its text is empty.
+    WString Lyrics() const;
+
+private:
+    void Close();
+
+    id3_file* file_;
+    // Owned by file_, and meaningful only while file_ is set.
+    id3_tag* tag_;
+};
+
+} // namespace vela
