@@ -116,13 +116,14 @@ measure() {
   local name="$1"; shift
   local start end rc=0
   start=$(date +%s%N)
-  /usr/bin/time -o "$results.mem" -f '%M' "$@" >/dev/null 2>"$results.err" || rc=$?
+  /usr/bin/time -o "$results.mem" -f '%M %U %S' "$@" >/dev/null 2>"$results.err" || rc=$?
   end=$(date +%s%N)
   if [ "$rc" != 0 ]; then
     cat "$results.err" >&2
     die "$name failed with status $rc"
   fi
-  echo "$name $(( (end - start) / 1000 )) $(tail -n1 "$results.mem")" >> "$results"
+  awk -v n="$name" -v us=$(( (end - start) / 1000 )) \
+    'END { printf "%s %d %d %d\n", n, us, $1, ($2 + $3) * 1e6 }' "$results.mem" >> "$results"
 }
 run_program() { measure "$1" "$top/scripts/wine-run.sh" "$build" "$program" "${@:2}"; }
 run_floor() { measure "$1" "$tools/floor" "${@:2}"; }
@@ -194,15 +195,16 @@ fi
 clean_outputs
 
 # --- table ---------------------------------------------------------------------
-startup_us=0
-[ "$floor_only" = 1 ] || startup_us=$(stat_of startup 2)
+# $results rows: name, wall microseconds, peak kB, CPU microseconds (user+sys).
+startup_us=0; startup_cpu=0
+if [ "$floor_only" = 0 ]; then startup_us=$(stat_of startup 2); startup_cpu=$(stat_of startup 4); fi
 row() {  # name label net(0/1)
-  local us mem net
-  us=$(stat_of "$1" 2); mem=$(stat_of "$1" 3)
-  net=$us; [ "$3" = 0 ] || net=$((us - startup_us))
+  local us mem cpu net
+  us=$(stat_of "$1" 2); mem=$(stat_of "$1" 3); cpu=$(stat_of "$1" 4)
+  net=$us; [ "$3" = 0 ] || { net=$((us - startup_us)); cpu=$((cpu - startup_cpu)); }
   [ "$net" -gt 0 ] || net=1
-  awk -v l="$2" -v us="$us" -v net="$net" -v n="$count" -v mem="$mem" \
-    'BEGIN { printf "%-22s %9.3f %9.3f %11.0f %10.1f\n", l, us / 1e6, net / 1e6, n / (net / 1e6), mem / 1024 }'
+  awk -v l="$2" -v us="$us" -v net="$net" -v n="$count" -v mem="$mem" -v cpu="$cpu" \
+    'BEGIN { printf "%-22s %9.3f %9.3f %11.0f %9.3f %10.1f\n", l, us / 1e6, net / 1e6, n / (net / 1e6), cpu / 1e6, mem / 1024 }'
   echo "$net" > "$results.net.$1"
 }
 echo
@@ -211,10 +213,10 @@ if [ "$floor_only" = 0 ]; then
 else
   echo "median of $runs runs"
 fi
-printf '%-22s %9s %9s %11s %10s\n' "" "wall s" "net s" "files/s" "peak MiB"
+printf '%-22s %9s %9s %11s %9s %10s\n' "" "wall s" "net s" "files/s" "cpu s" "peak MiB"
 if [ "$floor_only" = 0 ]; then
-  awk -v us="$startup_us" -v mem="$(stat_of startup 3)" \
-    'BEGIN { printf "%-22s %9.3f %9s %11s %10.1f\n", "program, one file", us / 1e6, "", "", mem / 1024 }'
+  awk -v us="$startup_us" -v cpu="$startup_cpu" -v mem="$(stat_of startup 3)" \
+    'BEGIN { printf "%-22s %9.3f %9s %11s %9.3f %10.1f\n", "program, one file", us / 1e6, "", "", cpu / 1e6, mem / 1024 }'
   row program_albums "program, albums" 1
 fi
 row floor_albums "floor, albums" 0
@@ -228,3 +230,4 @@ if [ "$floor_only" = 0 ]; then
 else
   echo "flat/albums:   floor $(ratio floor_flat floor_albums)"
 fi
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
