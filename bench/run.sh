@@ -85,8 +85,13 @@ clean_outputs() { find "$dir/albums" "$dir/flat" -name '*.txt' -type f -delete; 
 # the same start-up, and GNU time sees the program rather than Xvfb.
 results="$(mktemp)"
 xvfb_pid=
+own_server=0
+program_ran=0
 cleanup() {
   [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+  # Our persistent wineserver ends 60 s after its last client; one that never
+  # had a client would stay, so it goes now.
+  if [ "$own_server" = 1 ] && [ "$program_ran" = 0 ]; then wineserver -k 2>/dev/null || true; fi
   rm -f "$results" "$results".*
 }
 trap cleanup EXIT
@@ -104,7 +109,7 @@ if [ "$floor_only" = 0 ]; then
   fi
   . "$top/scripts/wine-env.sh"
   tagscribe_wine_env "$build"
-  wineserver -p60 2>/dev/null || true
+  if wineserver -p60 2>/dev/null; then own_server=1; fi
   [ ! -f "$build/tagscribe.exe.dat" ] ||
     echo "note: $build/tagscribe.exe.dat exists; the benchmark assumes the default options" >&2
 fi
@@ -125,7 +130,7 @@ measure() {
   awk -v n="$name" -v us=$(( (end - start) / 1000 )) \
     'END { printf "%s %d %d %d\n", n, us, $1, ($2 + $3) * 1e6 }' "$results.mem" >> "$results"
 }
-run_program() { measure "$1" "$top/scripts/wine-run.sh" "$build" "$program" "${@:2}"; }
+run_program() { program_ran=1; measure "$1" "$top/scripts/wine-run.sh" "$build" "$program" "${@:2}"; }
 run_floor() { measure "$1" "$tools/floor" "${@:2}"; }
 
 # --- correctness: outputs of program and floor match ---------------------------
