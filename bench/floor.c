@@ -2,7 +2,8 @@
  * and POSIX file I/O, with none of the program's machinery around it.
  * Usage: floor FOLDER...  For every *.mp3 directly inside each folder, the
  * first USLT frame's text goes to <name>.txt beside it, as Latin-1 (a fair
- * stand-in for code page 1252); a file without lyrics gets no output.
+ * stand-in for code page 1252; libid3tag writes a middle dot for what Latin-1
+ * cannot hold); a file without lyrics gets no output.
  * Exit status: 0, or 1 when a folder could not be read or an output could not
  * be written. */
 #include <dirent.h>

@@ -148,8 +148,9 @@ verify() {
     cp "$results.floor" "$results.program"
   fi
   # The manifest says which files have lyrics and whether Latin-1 holds them;
-  # only those must match byte for byte (code page 1252 and Latin-1 differ
-  # in how they replace what they cannot hold).
+  # only those must match byte for byte. For the rest the replacements differ:
+  # libid3tag's Latin-1 puts a middle dot (0xB7), code page 1252 a '?' or a
+  # best-fit character (a space for U+3000).
   awk -F'\t' -v out="$results.verdict" -v floor_only="$floor_only" '
     FILENAME == ARGV[1] { split($0, f, "  "); program[substr(f[2], 3)] = f[1]; next }
     FILENAME == ARGV[2] { split($0, f, "  "); floor_[substr(f[2], 3)] = f[1]; next }
