@@ -64,8 +64,9 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ]; then
   if [ -n "$(ls -A "$dir")" ] && [ ! -f "$stamp" ]; then
     die "$dir is not empty and holds no benchmark corpus; choose another --dir"
   fi
-  rm -rf "$dir/albums" "$dir/flat" "$dir/manifest.tsv" "$stamp"
+  rm -rf "$dir/albums" "$dir/flat" "$dir/manifest.tsv"
   echo "generating $count files in $dir ..."
+  echo "incomplete" > "$stamp"   # an interrupted corpus is still ours to delete
   "$tools/make_corpus" --count "$count" --albums "$albums" "$dir"
   echo "$want" > "$stamp"
 fi
@@ -115,8 +116,8 @@ if [ "$floor_only" = 0 ]; then
 fi
 
 # --- measuring -----------------------------------------------------------------
-# measure NAME COMMAND...: runs the command, appends "NAME seconds peak_kB" to
-# $results and fails loudly on a nonzero exit.
+# measure NAME COMMAND...: runs the command, appends "NAME wall_us peak_kB
+# cpu_us" to $results and fails loudly on a nonzero exit.
 measure() {
   local name="$1"; shift
   local start end rc=0
