@@ -1,0 +1,120 @@
+/* The floor of the benchmark: the export job reduced to plain libid3tag calls
+ * and POSIX file I/O, with none of the program's machinery around it.
+ * Usage: floor FOLDER...  For every *.mp3 directly inside each folder, the
+ * first USLT frame's text goes to <name>.txt beside it, as Latin-1 (a fair
+ * stand-in for code page 1252; libid3tag writes a middle dot for what Latin-1
+ * cannot hold); a file without lyrics gets no output.
+ * Exit status: 0, or 1 when a folder could not be read or an output could not
+ * be written. */
+#include <dirent.h>
+#include <fcntl.h>
+#include <id3tag.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <unistd.h>
+
+static int has_mp3_extension(const char *name)
+{
+    const char *dot = strrchr(name, '.');
+    return dot != NULL && strcasecmp(dot, ".mp3") == 0;
+}
+
+/* Latin-1 copy of the first USLT frame's text; NULL when there is none. */
+static id3_latin1_t *read_lyrics(const char *path)
+{
+    struct id3_file *file = id3_file_open(path, ID3_FILE_MODE_READONLY);
+    if (file == NULL)
+        return NULL;
+    id3_latin1_t *text = NULL;
+    struct id3_tag *tag = id3_file_tag(file);
+    struct id3_frame *frame = tag ? id3_tag_findframe(tag, "USLT", 0) : NULL;
+    union id3_field *field = frame ? id3_frame_field(frame, 3) : NULL;
+    const id3_ucs4_t *ucs4 = field ? id3_field_getfullstring(field) : NULL;
+    if (ucs4 != NULL && ucs4[0] != 0)
+        text = id3_ucs4_latin1duplicate(ucs4);
+    id3_file_close(file);
+    return text;
+}
+
+static int write_all(const char *path, const id3_latin1_t *text)
+{
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0)
+        return -1;
+    size_t left = strlen((const char *)text);
+    const char *p = (const char *)text;
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n <= 0) {
+            close(fd);
+            return -1;
+        }
+        p += n;
+        left -= (size_t)n;
+    }
+    return close(fd);
+}
+
+/* Returns the number of failures in the folder. */
+static int export_folder(const char *folder)
+{
+    DIR *dir = opendir(folder);
+    if (dir == NULL) {
+        perror(folder);
+        return 1;
+    }
+    int failures = 0;
+    size_t folder_len = strlen(folder);
+    char *path = NULL;
+    size_t path_cap = 0;
+    struct dirent *entry;
+    while ((entry = readdir(dir)) != NULL) {
+        const char *name = entry->d_name;
+        if (!has_mp3_extension(name))
+            continue;
+        size_t name_len = strlen(name);
+        size_t need = folder_len + 1 + name_len + 1;
+        if (need > path_cap) {
+            char *grown = realloc(path, need);
+            if (grown == NULL) {
+                failures++;
+                break;
+            }
+            path = grown;
+            path_cap = need;
+        }
+        memcpy(path, folder, folder_len);
+        path[folder_len] = '/';
+        memcpy(path + folder_len + 1, name, name_len + 1);
+
+        id3_latin1_t *text = read_lyrics(path);
+        if (text == NULL)
+            continue;
+        if (text[0] != 0) {
+            /* ".txt" is no longer than ".mp3", so it fits in place. */
+            strcpy(strrchr(path, '.'), ".txt");
+            if (write_all(path, text) != 0) {
+                perror(path);
+                failures++;
+            }
+        }
+        free(text);
+    }
+    free(path);
+    closedir(dir);
+    return failures;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: %s FOLDER...\n", argv[0]);
+        return 2;
+    }
+    int failures = 0;
+    for (int i = 1; i < argc; i++)
+        failures += export_folder(argv[i]);
+    return failures == 0 ? 0 : 1;
+}
