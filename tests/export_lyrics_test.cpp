@@ -2,7 +2,7 @@
 
 #include "app/output_path.h"
 #include "res/resource.h"
-#include "tests/support/drop_files.h"
+#include "tests/support/drop_handle.h"
 #include "tests/support/main_dialog.h"
 #include "tests/support/mp3_writer.h"
 #include "tests/support/temp_dir.h"

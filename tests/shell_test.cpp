@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/drop_handle.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_windows.h"
 #include "vela/ui/browse_folder.h"
@@ -14,59 +15,33 @@
 
 namespace {
 
-// A drop handle as the shell builds it: DROPFILES, then the wide names, each
-// zero-terminated, and one more zero.
-HDROP MakeDrop(const WStringList& names)
-{
-    size_t units = 1;
-    for (const WString& name : names)
-        units += name.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(WCHAR));
-    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
-    header->pFiles = sizeof(DROPFILES);
-    header->fWide = TRUE;
-    WCHAR* out = reinterpret_cast<WCHAR*>(header + 1);
-    for (const WString& name : names) {
-        std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
-        out += name.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
-
-// DragFinish frees the handle; a freed handle has no size any more.
-bool Released(HDROP drop)
-{
-    return GlobalSize(drop) == 0;
-}
-
 TEST(DropFile, GivesNamesInOrderThenEmptyAndReleasesOnce)
 {
     const WStringList names = {TEXT("C:\\a\\first.mp3"), TEXT("C:\\日本\\二.mp3"),
                                TEXT("D:\\folder")};
-    HDROP drop = MakeDrop(names);
+    HDROP drop = MakeDropHandle(names);
     {
         vela::DropFile file(drop);
         for (const WString& name : names)
             EXPECT_EQ(file.Next(), name);
         EXPECT_EQ(file.Next(), WString());
         EXPECT_EQ(file.Next(), WString());
-        EXPECT_FALSE(Released(drop));
+        EXPECT_FALSE(DropReleased(drop));
     }
-    EXPECT_TRUE(Released(drop));
+    EXPECT_TRUE(DropReleased(drop));
 }
 
 TEST(DropFile, ReleasesUnreadAndEmptyDrops)
 {
     for (const WStringList& names : {WStringList{}, WStringList{TEXT("a"), TEXT("b")}}) {
-        HDROP drop = MakeDrop(names);
+        HDROP drop = MakeDropHandle(names);
         {
             vela::DropFile file(drop);
             if (names.empty()) {
                 EXPECT_EQ(file.Next(), WString());
             }
         }
-        EXPECT_TRUE(Released(drop)) << names.size() << " names";
+        EXPECT_TRUE(DropReleased(drop)) << names.size() << " names";
     }
 }
 

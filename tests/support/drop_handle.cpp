@@ -26,3 +26,8 @@ bool DropReleased(HDROP drop)
 {
     return GlobalSize(drop) == 0;
 }
+
+void DropOnto(HWND window, const WStringList& names)
+{
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle(names)), 0);
+}

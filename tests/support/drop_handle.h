@@ -10,3 +10,6 @@ HDROP MakeDropHandle(const WStringList& names);
 
 // DragFinish frees the handle; a freed handle has no size any more.
 bool DropReleased(HDROP drop);
+
+// Sends the names to the window as one drop, as if dragged from Explorer.
+void DropOnto(HWND window, const WStringList& names);
