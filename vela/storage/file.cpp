@@ -1,5 +1,7 @@
 #include "vela/storage/file.h"
 
+#include "vela/disk/disk.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -54,10 +56,7 @@ bool File::Open(const WString& path, int mode)
 {
     Close();
     const bool writing = mode == WriteMode;
-    HANDLE handle = CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
-                                writing ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
-                                writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE handle = CurrentDisk().OpenFile(path, writing);
     if (handle == INVALID_HANDLE_VALUE) {
         ReportLastError();
         return false;
