@@ -14,6 +14,12 @@ struct DiskChoice {
     vela::Disk* disk;
 };
 
+// Names the disk in gtest's messages.
+inline void PrintTo(const DiskChoice& choice, std::ostream* out)
+{
+    *out << choice.name;
+}
+
 std::vector<DiskChoice> AllDisks();
 std::string DiskName(const ::testing::TestParamInfo<DiskChoice>& info);
 
