@@ -1,0 +1,15 @@
+#pragma once
+// Where the lyrics of one input file go.
+#include "vela/text.h"
+
+struct OutputOptions {
+    bool sameFolder;   // beside the input, else in `folder`
+    WString folder;    // as typed; empty means the current folder
+    bool sameName;     // named after the input, else `name`
+    WString name;      // as typed; its last extension is replaced
+    WString extension; // without the dot; a dot is always put in front
+};
+
+// The output folder, a backslash when it lacks one, then the base name with
+// its extension replaced by "." + extension.
+WString ComposeOutputPath(const WString& input, const OutputOptions& options);

@@ -1,0 +1,51 @@
+#pragma once
+// The main dialog: the output options, their persistence in the settings
+// file, and the export of dropped or command-line paths.
+#include "app/settings_tables.h"
+#include "vela/text.h"
+#include "vela/ui/dialog.h"
+
+#include <boost/shared_ptr.hpp>
+
+namespace vela {
+class Button;
+class CheckBox;
+class EditBox;
+} // namespace vela
+
+// The settings file: the executable's path with the extension ".dat".
+WString DefaultSettingsPath();
+
+class Tagscribe : public vela::Dialog {
+public:
+    // With paths the dialog runs as a batch: it stays hidden and exports them
+    // while it initialises. settingsPath is where the options are read from
+    // and, at the end of an interactive run, written to.
+    explicit Tagscribe(const WStringList& arguments,
+                       const WString& settingsPath = DefaultSettingsPath());
+    ~Tagscribe() override;
+
+    LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
+
+    // Exports the lyrics of every pending path, then empties the list.
+    void ExportLyrics();
+
+private:
+    // False when the template lacked one of the controls.
+    bool ControlsReady() const;
+    // Loads the options into the controls; gives the placement to restore.
+    WINDOWPLACEMENT LoadSettings();
+    void SaveSettings();
+    void BrowseFolder();
+    void BrowseFileName();
+
+    WStringList pending_;
+    boost::shared_ptr<vela::EditBox> edits_[EditSettingCount];
+    boost::shared_ptr<vela::CheckBox> checks_[CheckSettingCount];
+    boost::shared_ptr<vela::Button> browseFolder_;
+    boost::shared_ptr<vela::Button> browseFileName_;
+    WString settingsPath_;
+};

@@ -1,0 +1,28 @@
+#include "tests/support/drop_handle.h"
+
+#include <cstring>
+
+#include <shlobj.h>
+
+HDROP MakeDropHandle(const WStringList& names)
+{
+    size_t units = 1;
+    for (const WString& name : names)
+        units += name.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(WCHAR));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    WCHAR* out = reinterpret_cast<WCHAR*>(header + 1);
+    for (const WString& name : names) {
+        std::memcpy(out, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+        out += name.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+bool DropReleased(HDROP drop)
+{
+    return GlobalSize(drop) == 0;
+}

@@ -1,0 +1,429 @@
+#include "tests/support/gtest.h"
+
+#include "app/settings_tables.h"
+#include "res/resource.h"
+#include "tests/support/main_dialog.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_windows.h"
+#include "vela/storage/archive.h"
+#include "vela/ui/tool_tip.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool Topmost(HWND hwnd)
+{
+    return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+RECT WindowRect(HWND hwnd)
+{
+    RECT rect = {};
+    GetWindowRect(hwnd, &rect);
+    return rect;
+}
+
+std::string Describe(const RECT& r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+vela::Bytes CheckBytes(INT32 state)
+{
+    vela::Bytes bytes(4);
+    std::memcpy(bytes.data(), &state, 4);
+    return bytes;
+}
+
+vela::Bytes PlacementBytes(const WINDOWPLACEMENT& placement)
+{
+    const BYTE* p = reinterpret_cast<const BYTE*>(&placement);
+    return vela::Bytes(p, p + sizeof placement);
+}
+
+class TagscribeDialogTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        dialog.reset();
+        TakeQuitMessage();
+    }
+
+    HWND Open(const WStringList& arguments = WStringList())
+    {
+        dialog = OpenMainDialog(settings, arguments);
+        return dialog ? dialog->hwnd : nullptr;
+    }
+
+    // The size and position of a first start, which tests compare with.
+    RECT FirstStartRect()
+    {
+        TempDir elsewhere;
+        auto first = OpenMainDialog(elsewhere / TEXT("none.dat"));
+        return first ? WindowRect(first->hwnd) : RECT{};
+    }
+
+    TempDir dir;
+    WString settings = dir / TEXT("tagscribe.dat");
+    std::unique_ptr<Tagscribe> dialog;
+};
+
+TEST_F(TagscribeDialogTest, FirstStartUsesTheDefaults)
+{
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_FALSE(Topmost(hwnd));
+    const int expected[] = {1, 1, 0, 0, 0};
+    for (size_t i = 0; i < CheckSettingCount; ++i)
+        EXPECT_EQ(CheckState(hwnd, CheckSetting[i].id), expected[i]) << CheckSetting[i].id;
+    EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), "");
+    EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), "");
+    EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "txt");
+    for (int id : {IDC_DIRECTORY, IDC_BROWSE_DIRECTORY, IDC_FILE_NAME, IDC_BROWSE_FILE_NAME})
+        EXPECT_FALSE(ItemEnabled(hwnd, id)) << id;
+    EXPECT_TRUE(ItemEnabled(hwnd, IDC_EXTENSION));
+    const RECT rect = WindowRect(hwnd);
+    EXPECT_NEAR((rect.left + rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2) << Describe(rect);
+    EXPECT_NEAR((rect.top + rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2) << Describe(rect);
+    EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_FALSE(FileExists(settings)) << "nothing is written while the dialog is open";
+}
+
+TEST_F(TagscribeDialogTest, BatchRunStaysHiddenAndWritesNoSettings)
+{
+    HWND hwnd = Open({dir / TEXT("missing.mp3")});
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    dialog.reset();
+    EXPECT_FALSE(FileExists(settings));
+    EXPECT_FALSE(TakeQuitMessage());
+
+    // An existing settings file is read and left exactly as it was.
+    vela::Archive archive(1);
+    archive.Child(TEXT("Extension")).SetString(TEXT("Text"), TEXT("lrc"));
+    ASSERT_TRUE(archive.SaveFile(settings));
+    const std::string before = ReadBytes(settings);
+    hwnd = Open({dir / TEXT("missing.mp3")});
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "lrc");
+    dialog.reset();
+    EXPECT_EQ(ReadBytes(settings), before);
+}
+
+TEST_F(TagscribeDialogTest, CheckBoxesGovernTheirTargetsAtOnce)
+{
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    const struct {
+        int source, edit, button;
+    } links[] = {
+        {IDC_SAME_DIRECTORY, IDC_DIRECTORY, IDC_BROWSE_DIRECTORY},
+        {IDC_SAME_FILE_NAME, IDC_FILE_NAME, IDC_BROWSE_FILE_NAME},
+    };
+    for (const auto& link : links) {
+        Click(hwnd, link.source);
+        EXPECT_EQ(CheckState(hwnd, link.source), BST_UNCHECKED);
+        EXPECT_TRUE(ItemEnabled(hwnd, link.edit)) << link.source;
+        EXPECT_TRUE(ItemEnabled(hwnd, link.button)) << link.source;
+        Click(hwnd, link.source);
+        EXPECT_FALSE(ItemEnabled(hwnd, link.edit)) << link.source;
+        EXPECT_FALSE(ItemEnabled(hwnd, link.button)) << link.source;
+    }
+    // Wine 8 (seen here) leaves a visible owner of a tooltip below the
+    // top-most band when asked to join it; without the tooltip the link's own
+    // effect shows.
+    dialog->toolTip.reset();
+    Click(hwnd, IDC_TOPMOST);
+    EXPECT_EQ(CheckState(hwnd, IDC_TOPMOST), BST_CHECKED);
+    EXPECT_TRUE(Topmost(hwnd)) << std::hex << GetWindowLongW(hwnd, GWL_EXSTYLE);
+    Click(hwnd, IDC_TOPMOST);
+    EXPECT_FALSE(Topmost(hwnd));
+}
+
+TEST_F(TagscribeDialogTest, LoadedStatesApplyTheirLinks)
+{
+    // 2 is what an indeterminate box saves; a two-state box may not take it,
+    // and the links must follow whatever state the box really has.
+    for (INT32 state : {0, 1, 2}) {
+        vela::Archive archive(1);
+        archive.Child(TEXT("SameDirectory")).Value(TEXT("Check")) = CheckBytes(state);
+        archive.Child(TEXT("TopMost")).Value(TEXT("Check")) = CheckBytes(state);
+        ASSERT_TRUE(archive.SaveFile(settings));
+        HWND hwnd = Open();
+        ASSERT_NE(hwnd, nullptr);
+        const int shown = CheckState(hwnd, IDC_SAME_DIRECTORY);
+        if (state != 2) {
+            EXPECT_EQ(shown, state);
+        }
+        EXPECT_EQ(ItemEnabled(hwnd, IDC_DIRECTORY), shown != BST_CHECKED) << state;
+        EXPECT_EQ(ItemEnabled(hwnd, IDC_BROWSE_DIRECTORY), shown != BST_CHECKED) << state;
+        EXPECT_EQ(Topmost(hwnd), CheckState(hwnd, IDC_TOPMOST) == BST_CHECKED) << state;
+        dialog.reset();
+    }
+}
+
+// The three ways a user closes the dialog.
+enum class CloseBy { Escape, CloseBox, ExitButton };
+
+// True when closing posted the quit message with code 0.
+bool CloseDialog(HWND hwnd, CloseBy how)
+{
+    switch (how) {
+    case CloseBy::Escape:
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        break;
+    case CloseBy::CloseBox:
+        // The dialog manager turns it into a posted IDCANCEL command.
+        SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        break;
+    case CloseBy::ExitButton:
+        Click(hwnd, IDC_EXIT);
+        break;
+    }
+    bool quit = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            quit = msg.wParam == 0;
+        else
+            DispatchMessageW(&msg);
+    }
+    return quit;
+}
+
+TEST_F(TagscribeDialogTest, EveryWayOfClosingSavesOptionsAndPosition)
+{
+    const RECT first = FirstStartRect();
+    const struct {
+        CloseBy how;
+        const char* name;
+    } rows[] = {{CloseBy::Escape, "Escape"}, {CloseBy::CloseBox, "close box"},
+                {CloseBy::ExitButton, "exit button"}};
+    int n = 0;
+    for (const auto& row : rows) {
+        DeleteFileW(settings.c_str());
+        HWND hwnd = Open();
+        ASSERT_NE(hwnd, nullptr);
+        Click(hwnd, IDC_SAME_DIRECTORY);
+        Click(hwnd, IDC_SUB_DIRECTORY);
+        Click(hwnd, IDC_EMPTY_FILE);
+        const WString folder = Wide("C:\\lyrics\\" + std::to_string(n));
+        SetItemText(hwnd, IDC_DIRECTORY, folder);
+        SetItemText(hwnd, IDC_FILE_NAME, TEXT("name"));
+        SetItemText(hwnd, IDC_EXTENSION, TEXT("lrc"));
+        const int x = 30 + 10 * n, y = 40 + 5 * n;
+        ++n;
+        SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        EXPECT_TRUE(CloseDialog(hwnd, row.how)) << row.name;
+        EXPECT_FALSE(IsWindow(hwnd)) << row.name;
+        dialog.reset();
+        ASSERT_TRUE(FileExists(settings)) << row.name;
+
+        hwnd = Open();
+        ASSERT_NE(hwnd, nullptr);
+        const int expected[] = {0, 1, 1, 0, 1};
+        for (size_t i = 0; i < CheckSettingCount; ++i)
+            EXPECT_EQ(CheckState(hwnd, CheckSetting[i].id), expected[i]) << row.name;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(folder)) << row.name;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), "name") << row.name;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "lrc") << row.name;
+        EXPECT_TRUE(ItemEnabled(hwnd, IDC_DIRECTORY)) << row.name;
+        const RECT rect = WindowRect(hwnd);
+        EXPECT_EQ(rect.left, x) << row.name << ": " << Describe(rect);
+        EXPECT_EQ(rect.top, y) << row.name << ": " << Describe(rect);
+        EXPECT_EQ(rect.right - rect.left, first.right - first.left) << row.name;
+        EXPECT_EQ(rect.bottom - rect.top, first.bottom - first.top) << row.name;
+        dialog.reset();
+    }
+}
+
+TEST_F(TagscribeDialogTest, SavedSizeIsIgnored)
+{
+    const RECT first = FirstStartRect();
+    WINDOWPLACEMENT placement = {sizeof placement};
+    placement.showCmd = SW_SHOWNORMAL;
+    placement.rcNormalPosition = {50, 60, 50 + 700, 60 + 500};
+    vela::Archive archive(1);
+    archive.Value(TEXT("WindowPlacement")) = PlacementBytes(placement);
+    ASSERT_TRUE(archive.SaveFile(settings));
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    const RECT rect = WindowRect(hwnd);
+    EXPECT_EQ(rect.left, 50) << Describe(rect);
+    EXPECT_EQ(rect.top, 60) << Describe(rect);
+    EXPECT_EQ(rect.right - rect.left, first.right - first.left) << Describe(rect);
+    EXPECT_EQ(rect.bottom - rect.top, first.bottom - first.top) << Describe(rect);
+}
+
+TEST_F(TagscribeDialogTest, ClosedMinimisedReopensMinimised)
+{
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    ShowWindow(hwnd, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(hwnd));
+    CloseDialog(hwnd, CloseBy::ExitButton);
+    dialog.reset();
+    hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(IsIconic(hwnd));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+TEST_F(TagscribeDialogTest, WrongLengthsAndOtherVersionsGiveDefaults)
+{
+    const RECT first = FirstStartRect();
+    WINDOWPLACEMENT placement = {sizeof placement};
+    placement.showCmd = SW_SHOWNORMAL;
+    placement.rcNormalPosition = {10, 10, 200, 200};
+    vela::Bytes shortPlacement = PlacementBytes(placement);
+    shortPlacement.pop_back();
+    vela::Bytes longPlacement = PlacementBytes(placement);
+    longPlacement.push_back(0);
+    const struct {
+        const char* name;
+        INT32 version;
+        vela::Bytes check;
+        vela::Bytes placement;
+    } rows[] = {
+        {"short values", 1, vela::Bytes(3, 0), shortPlacement},
+        {"long values", 1, vela::Bytes(5, 0), longPlacement},
+        {"another version", 2, CheckBytes(0), PlacementBytes(placement)},
+    };
+    for (const auto& row : rows) {
+        vela::Archive archive(row.version);
+        archive.Child(TEXT("SameDirectory")).Value(TEXT("Check")) = row.check;
+        archive.Child(TEXT("TopMost")).Value(TEXT("Check")) = row.check;
+        archive.Value(TEXT("WindowPlacement")) = row.placement;
+        ASSERT_TRUE(archive.SaveFile(settings));
+        HWND hwnd = Open();
+        ASSERT_NE(hwnd, nullptr);
+        EXPECT_EQ(CheckState(hwnd, IDC_SAME_DIRECTORY), BST_CHECKED) << row.name;
+        EXPECT_EQ(CheckState(hwnd, IDC_TOPMOST), BST_UNCHECKED) << row.name;
+        EXPECT_EQ(Describe(WindowRect(hwnd)), Describe(first)) << row.name;
+        dialog.reset();
+    }
+}
+
+// Answers the folder chooser from a thread timer, which the chooser's modal
+// loop dispatches, once its tree has had time to take the initial folder.
+struct ChooserAnswer {
+    HWND owner = nullptr;
+    WPARAM button = IDOK;
+    int ticks = 0;
+    bool answered = false;
+    // Typed into the folder edit while the chooser is open; a confirmed
+    // choice must replace it.
+    const WCHAR* scribble = nullptr;
+};
+ChooserAnswer answer;
+
+BOOL CALLBACK FindChooser(HWND hwnd, LPARAM out)
+{
+    WCHAR name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (GetWindow(hwnd, GW_OWNER) == answer.owner && WString(name) == TEXT("#32770") &&
+        IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND chooser = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    if (++answer.ticks > 100)
+        KillTimer(nullptr, timer);
+    if (!chooser || answer.ticks < 5)
+        return;
+    KillTimer(nullptr, timer);
+    answer.answered = true;
+    if (answer.scribble)
+        SetDlgItemTextW(answer.owner, IDC_DIRECTORY, answer.scribble);
+    PostMessageW(chooser, WM_COMMAND, answer.button, 0);
+}
+
+class BrowseButtonTest : public TagscribeDialogTest {
+protected:
+    // Wine 8's chooser cannot select a folder inside the user profile, where
+    // TempDir lives, so these folders go to the root of drive C.
+    void SetUp() override
+    {
+        CoInitialize(nullptr);
+        root = Wide("C:\\tagscribe-app-" + std::to_string(GetCurrentProcessId()));
+        ASSERT_TRUE(MakeFolder(root));
+        ASSERT_TRUE(MakeFolder(root + TEXT("\\Album.2010")));
+        ASSERT_TRUE(MakeFolder(root + TEXT("\\Album")));
+        hwnd = Open();
+        ASSERT_NE(hwnd, nullptr);
+        Click(hwnd, IDC_SAME_DIRECTORY);
+        Click(hwnd, IDC_SAME_FILE_NAME);
+        SetItemText(hwnd, IDC_FILE_NAME, TEXT("before"));
+        SetItemText(hwnd, IDC_EXTENSION, TEXT("txt"));
+    }
+    void TearDown() override
+    {
+        TagscribeDialogTest::TearDown();
+        RemoveTree(root);
+        CoUninitialize();
+    }
+
+    // Clicks a browse button and answers the chooser, which starts at the
+    // folder edit's text.
+    void Browse(int button, const WString& start, WPARAM reply,
+                const WCHAR* scribble = nullptr)
+    {
+        SetItemText(hwnd, IDC_DIRECTORY, start);
+        answer = ChooserAnswer();
+        answer.scribble = scribble;
+        answer.owner = hwnd;
+        answer.button = reply;
+        SetTimer(nullptr, 0, 100, AnswerChooser);
+        Click(hwnd, button);
+        EXPECT_TRUE(answer.answered);
+    }
+
+    WString root;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(BrowseButtonTest, NameButtonSplitsTheFolderName)
+{
+    const struct {
+        const char* folder;
+        const char* name;
+        const char* extension;
+    } rows[] = {{"Album.2010", "Album", "2010"}, {"Album", "Album", ""}};
+    for (const auto& row : rows) {
+        Browse(IDC_BROWSE_FILE_NAME, root + TEXT("\\") + Wide(row.folder), IDOK);
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), row.name) << row.folder;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), row.extension) << row.folder;
+    }
+}
+
+TEST_F(BrowseButtonTest, FolderButtonTakesTheChosenPath)
+{
+    Browse(IDC_BROWSE_DIRECTORY, root + TEXT("\\Album"), IDOK, TEXT("typed meanwhile"));
+    EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(root + TEXT("\\Album")));
+}
+
+TEST_F(BrowseButtonTest, CancelChangesNothing)
+{
+    const WString start = root + TEXT("\\Album.2010");
+    for (int button : {IDC_BROWSE_DIRECTORY, IDC_BROWSE_FILE_NAME}) {
+        Browse(button, start, IDCANCEL);
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(start)) << button;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), "before") << button;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "txt") << button;
+    }
+}
+
+} // namespace
