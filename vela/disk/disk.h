@@ -1,6 +1,7 @@
 #pragma once
-// The two platform services that File and DirectoryList need from the disk:
-// open a file by path, and list a folder. Win32Disk goes through the Win32
+// The platform services that File, DirectoryList and the export job need
+// from the disk: open a file by path, tell whether two paths name one file,
+// and list a folder. Win32Disk goes through the Win32
 // calls alone; under Winelib WineDisk finds names with Unix calls and so
 // avoids the folder scans that make Wine slow on large folders (see
 // wine_disk.cpp). Both give the same results, and both are tested.
@@ -39,6 +40,9 @@ public:
     // for writing only; reading opens an existing file, shared for reading
     // only. INVALID_HANDLE_VALUE with the last error set on failure.
     virtual HANDLE OpenFile(const WString& path, bool writing) = 0;
+    // True when both paths exist and lead to one file or folder, however
+    // they are spelt; false when either cannot be examined.
+    virtual bool SameFile(const WString& first, const WString& second) = 0;
     // FindFirstFileW on base + pattern, base ending in a backslash.
     virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
                                                Want want) = 0;

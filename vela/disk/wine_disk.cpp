@@ -70,6 +70,20 @@ public:
                            nullptr);
     }
 
+    // Wine's file index is the inode number, but its volume serial number
+    // is the drive's, shared by every Unix file system mounted beneath that
+    // drive; the device number tells those apart as well.
+    bool SameFile(const WString& first, const WString& second) override
+    {
+        const UnixName a = FindUnixName(first);
+        const UnixName b = FindUnixName(second);
+        if (a.state == UnixName::Found && b.state == UnixName::Found)
+            return a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino;
+        if (a.state == UnixName::Unknown || b.state == UnixName::Unknown)
+            return Win32Disk().SameFile(first, second);
+        return false;  // one of them does not exist
+    }
+
     std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
                                        Want want) override
     {
