@@ -29,6 +29,34 @@ public:
     virtual bool Next(FoundEntry& entry) = 0;
 };
 
+// One open disk file. Reads and writes report the bytes done and return
+// false on failure; the position is the caller's to keep.
+class DiskFile {
+public:
+    virtual ~DiskFile() = default;
+    virtual bool Read(void* destination, DWORD count, DWORD& done) = 0;
+    virtual bool Write(const void* source, DWORD count, DWORD& done) = 0;
+    virtual void MoveTo(uint64_t position) = 0;
+    virtual uint64_t Size() = 0;
+};
+
+// A file opened through the Win32 calls alone; closes the handle.
+class Win32File : public DiskFile {
+public:
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
+    ~Win32File() override;
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    bool Read(void* destination, DWORD count, DWORD& done) override;
+    bool Write(const void* source, DWORD count, DWORD& done) override;
+    void MoveTo(uint64_t position) override;
+    uint64_t Size() override;
+
+private:
+    HANDLE handle_;
+};
+
 class Disk {
 public:
     // What the caller keeps of a listing: a listing may leave out the other
@@ -38,8 +66,8 @@ public:
     virtual ~Disk() = default;
     // CreateFileW's contract: writing creates or truncates the file, shared
     // for writing only; reading opens an existing file, shared for reading
-    // only. INVALID_HANDLE_VALUE with the last error set on failure.
-    virtual HANDLE OpenFile(const WString& path, bool writing) = 0;
+    // only. Null with the last error set on failure.
+    virtual std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) = 0;
     // True when both paths exist and lead to one file or folder, however
     // they are spelt; false when either cannot be examined.
     virtual bool SameFile(const WString& first, const WString& second) = 0;

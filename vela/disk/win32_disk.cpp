@@ -82,12 +82,15 @@ private:
 
 class Win32 : public Disk {
 public:
-    HANDLE OpenFile(const WString& path, bool writing) override
+    std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
     {
-        return CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
-                           writing ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
-                           writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+        HANDLE handle = CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
+                                    writing ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
+                                    writing ? CREATE_ALWAYS : OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32File>(handle);
     }
 
     bool SameFile(const WString& first, const WString& second) override
@@ -108,6 +111,35 @@ public:
 };
 
 } // namespace
+
+Win32File::~Win32File()
+{
+    CloseHandle(handle_);
+}
+
+bool Win32File::Read(void* destination, DWORD count, DWORD& done)
+{
+    return ReadFile(handle_, destination, count, &done, nullptr) != FALSE;
+}
+
+bool Win32File::Write(const void* source, DWORD count, DWORD& done)
+{
+    return WriteFile(handle_, source, count, &done, nullptr) != FALSE;
+}
+
+void Win32File::MoveTo(uint64_t position)
+{
+    LARGE_INTEGER where;
+    where.QuadPart = static_cast<LONGLONG>(position);
+    SetFilePointerEx(handle_, where, nullptr, FILE_BEGIN);
+}
+
+uint64_t Win32File::Size()
+{
+    DWORD high = 0;
+    DWORD low = GetFileSize(handle_, &high);
+    return uint64_t(high) << 32 | low;
+}
 
 Disk& Win32Disk()
 {

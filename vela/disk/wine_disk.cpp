@@ -6,7 +6,10 @@
 #include "vela/disk/unix_text.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace vela {
 namespace {
@@ -50,13 +53,63 @@ bool CreateNew(const std::string& path)
     return true;
 }
 
+// A file that Wine holds open, so that others meet its share mode, while the
+// bytes move through a Unix descriptor of the same file: every Wine call is
+// a round trip to the Wine server, and those dominate the cost of a small
+// file.
+class UnixFile : public DiskFile {
+public:
+    UnixFile(std::unique_ptr<DiskFile> held, int fd) : held_(std::move(held)), fd_(fd) {}
+    ~UnixFile() override { close(fd_); }
+    UnixFile(const UnixFile&) = delete;
+    UnixFile& operator=(const UnixFile&) = delete;
+
+    bool Read(void* destination, DWORD count, DWORD& done) override
+    {
+        ssize_t got;
+        do
+            got = read(fd_, destination, count);
+        while (got < 0 && errno == EINTR);
+        done = got < 0 ? 0 : static_cast<DWORD>(got);
+        return got >= 0;
+    }
+
+    // Like WriteFile on a disk file: everything, or a failure.
+    bool Write(const void* source, DWORD count, DWORD& done) override
+    {
+        const char* bytes = static_cast<const char*>(source);
+        done = 0;
+        while (done < count) {
+            const ssize_t put = write(fd_, bytes + done, count - done);
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0)
+                return false;
+            done += static_cast<DWORD>(put);
+        }
+        return true;
+    }
+
+    void MoveTo(uint64_t position) override { lseek(fd_, static_cast<off_t>(position), SEEK_SET); }
+
+    uint64_t Size() override
+    {
+        struct stat info;
+        return fstat(fd_, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    }
+
+private:
+    std::unique_ptr<DiskFile> held_;
+    int fd_;
+};
+
 // Names are found with Unix calls (see unix_names.h), but every file is still
 // opened through Wine with the exact name found, so that share modes, access
 // checks and error codes stay Wine's. Whatever is not plainly so is handed to
 // Win32 unchanged.
 class Wine : public Disk {
 public:
-    HANDLE OpenFile(const WString& path, bool writing) override
+    std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
     {
         UnixName name = FindUnixName(path);
         const bool found = name.state == UnixName::Found && !S_ISDIR(name.info.st_mode);
@@ -64,10 +117,14 @@ public:
                              CreateNew(name.path);
         if (!found && !created)
             return Win32Disk().OpenFile(path, writing);
-        return CreateFileW(WinePathOf(name.path).c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
-                           writing ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
-                           writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+        // Wine truncates, checks sharing and access, and sets the error.
+        auto held = Win32Disk().OpenFile(WinePathOf(name.path), writing);
+        if (!held)
+            return nullptr;
+        const int fd = open(name.path.c_str(), (writing ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
+        if (fd < 0)
+            return held;
+        return std::make_unique<UnixFile>(std::move(held), fd);
     }
 
     // Wine's file index is the inode number, but its volume serial number
