@@ -47,6 +47,14 @@ void Tagscribe::ExportLyrics()
     vela::Mp3Tag tag;
     vela::File output;
     const bool emptyFile = checks_[EmptyFileCheck]->IsChecked();
+    // Read once: the job pumps no messages, so the controls cannot change
+    // while it runs, and under Wine every read goes through the subclass
+    // machinery's window properties, server round trips that cost more than
+    // the file's own work.
+    const OutputOptions options = {
+        checks_[SameDirectoryCheck]->IsChecked(), edits_[DirectoryEdit]->GetText(),
+        checks_[SameFileNameCheck]->IsChecked(), edits_[FileNameEdit]->GetText(),
+        edits_[ExtensionEdit]->GetText()};
     for (const WString& path : pending_) {
         if (!emptyFile && !HasMp3Extension(path))
             continue;
@@ -55,10 +63,6 @@ void Tagscribe::ExportLyrics()
         const std::string lyrics = ToAnsi(tag.Lyrics());
         if (lyrics.empty() && !emptyFile)
             continue;
-        const OutputOptions options = {
-            checks_[SameDirectoryCheck]->IsChecked(), edits_[DirectoryEdit]->GetText(),
-            checks_[SameFileNameCheck]->IsChecked(), edits_[FileNameEdit]->GetText(),
-            edits_[ExtensionEdit]->GetText()};
         const WString target = ComposeOutputPath(path, options);
         // Opening for writing truncates, and the tag reader's open does not
         // keep others out: an output that is the input itself, under any

@@ -1,4 +1,5 @@
 #include "tests/support/gtest.h"
+#include "tests/support/each_disk.h"
 
 #include "tests/support/temp_dir.h"
 #include "vela/media/directory_list.h"
@@ -27,7 +28,7 @@ std::vector<WString> Sorted(std::vector<WString> paths)
 }
 
 // root: a.mp3, b.txt, s\c.mp3
-class DirectorySearch : public ::testing::Test {
+class DirectorySearch : public EachDisk {
 protected:
     void SetUp() override
     {
@@ -40,7 +41,12 @@ protected:
     TempDir dir;
 };
 
-TEST(DirectoryListEmpty, EmptyFolderAddsNothing)
+class DirectoryListEmpty : public EachDisk {};
+class DirectoryListNames : public EachDisk {};
+class DirectoryListOrder : public EachDisk {};
+class DirectoryListDetails : public EachDisk {};
+
+TEST_P(DirectoryListEmpty, EmptyFolderAddsNothing)
 {
     TempDir dir;
     DirectoryList list;
@@ -49,7 +55,7 @@ TEST(DirectoryListEmpty, EmptyFolderAddsNothing)
     EXPECT_TRUE(list.folders.empty());
 }
 
-TEST_F(DirectorySearch, MissingFolderAddsNothing)
+TEST_P(DirectorySearch, MissingFolderAddsNothing)
 {
     DirectoryList list;
     EXPECT_EQ(list.Search(dir / TEXT("missing"), TEXT("*.*"), true), 0u);
@@ -59,7 +65,7 @@ TEST_F(DirectorySearch, MissingFolderAddsNothing)
     EXPECT_EQ(list.folders.size(), 1u);
 }
 
-TEST_F(DirectorySearch, TrailingBackslashGivesTheSamePaths)
+TEST_P(DirectorySearch, TrailingBackslashGivesTheSamePaths)
 {
     DirectoryList plain, slashed;
     plain.Search(dir.Path(), TEXT("*.*"), true);
@@ -74,7 +80,7 @@ TEST_F(DirectorySearch, TrailingBackslashGivesTheSamePaths)
                                     dir / TEXT("s\\c.mp3")}));
 }
 
-TEST_F(DirectorySearch, WithoutRecursionSubFolderIsRecordedNotEntered)
+TEST_P(DirectorySearch, WithoutRecursionSubFolderIsRecordedNotEntered)
 {
     DirectoryList list;
     EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), false), 2u);
@@ -83,7 +89,7 @@ TEST_F(DirectorySearch, WithoutRecursionSubFolderIsRecordedNotEntered)
     EXPECT_EQ(Paths(list.folders), std::vector<WString>{dir / TEXT("s")});
 }
 
-TEST_F(DirectorySearch, PatternMatchingNothingHereStillRecurses)
+TEST_P(DirectorySearch, PatternMatchingNothingHereStillRecurses)
 {
     DirectoryList list;
     EXPECT_EQ(list.Search(dir.Path(), TEXT("*.wav"), true), 0u);
@@ -94,7 +100,7 @@ TEST_F(DirectorySearch, PatternMatchingNothingHereStillRecurses)
     EXPECT_EQ(Paths(list.files), std::vector<WString>{dir / TEXT("s\\d.wav")});
 }
 
-TEST_F(DirectorySearch, TwoSearchesAccumulate)
+TEST_P(DirectorySearch, TwoSearchesAccumulate)
 {
     DirectoryList list;
     EXPECT_EQ(list.Search(dir / TEXT("s"), TEXT("*.*"), true), 1u);
@@ -104,7 +110,7 @@ TEST_F(DirectorySearch, TwoSearchesAccumulate)
     EXPECT_EQ(list.folders.size(), 1u);
 }
 
-TEST(DirectoryListNames, DotFoldersAreSkippedDotFilesListed)
+TEST_P(DirectoryListNames, DotFoldersAreSkippedDotFilesListed)
 {
     TempDir dir;
     ASSERT_TRUE(WriteBytes(dir / TEXT(".hidden"), "h"));
@@ -119,7 +125,7 @@ TEST(DirectoryListNames, DotFoldersAreSkippedDotFilesListed)
     EXPECT_TRUE(list.folders.empty());
 }
 
-TEST(DirectoryListNames, HiddenReadOnlySystemEntriesAreListedAndEntered)
+TEST_P(DirectoryListNames, HiddenReadOnlySystemEntriesAreListedAndEntered)
 {
     TempDir dir;
     WString folder = dir / TEXT("h");
@@ -140,7 +146,7 @@ TEST(DirectoryListNames, HiddenReadOnlySystemEntriesAreListedAndEntered)
 // A file f in the root and in each of A, A\B and C. Whatever order the
 // platform gives A and C, a folder's files come before its sub-folders' and
 // each sub-tree stays together.
-TEST(DirectoryListOrder, DepthFirstPreOrder)
+TEST_P(DirectoryListOrder, DepthFirstPreOrder)
 {
     TempDir dir;
     for (const WString& folder : {dir / TEXT("A"), dir / TEXT("A\\B"), dir / TEXT("C")})
@@ -161,7 +167,7 @@ TEST(DirectoryListOrder, DepthFirstPreOrder)
     EXPECT_EQ(Paths(list.files), expected);
 }
 
-TEST(DirectoryListDetails, SizesAndTimesAsSixtyFourBitNumbers)
+TEST_P(DirectoryListDetails, SizesAndTimesAsSixtyFourBitNumbers)
 {
     TempDir dir;
     WString little = dir / TEXT("small.bin");
@@ -196,5 +202,11 @@ TEST(DirectoryListDetails, SizesAndTimesAsSixtyFourBitNumbers)
         }
     }
 }
+
+INSTANTIATE_ON_EACH_DISK(DirectorySearch);
+INSTANTIATE_ON_EACH_DISK(DirectoryListEmpty);
+INSTANTIATE_ON_EACH_DISK(DirectoryListNames);
+INSTANTIATE_ON_EACH_DISK(DirectoryListOrder);
+INSTANTIATE_ON_EACH_DISK(DirectoryListDetails);
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "tests/support/gtest.h"
+#include "tests/support/each_disk.h"
 #include "tests/support/temp_dir.h"
 #include "vela/storage/file.h"
 
@@ -185,13 +186,13 @@ TEST(FileVector, StrictReadBlockSkipsAMismatchedBlockWhole)
     EXPECT_TRUE(std::equal(data.begin(), data.end(), roomy.begin()));
 }
 
-class FileDisk : public ::testing::Test {
+class FileDisk : public EachDisk {
 protected:
     TempDir dir;
     WString path = dir / TEXT("data.bin");
 };
 
-TEST_F(FileDisk, RoundTripSeekAndReuse)
+TEST_P(FileDisk, RoundTripSeekAndReuse)
 {
     ASSERT_TRUE(WriteBytes(path, "old contents"));
     const Bytes block = Noise(5000);
@@ -234,7 +235,7 @@ TEST_F(FileDisk, RoundTripSeekAndReuse)
     EXPECT_EQ(ReadBytes(dir / TEXT("second.bin")), "2");
 }
 
-TEST_F(FileDisk, MissingFileSendsTheSystemTextToTheDebugger)
+TEST_P(FileDisk, MissingFileSendsTheSystemTextToTheDebugger)
 {
     void* handler = AddVectoredExceptionHandler(1, CollectDebugText);
     debugText.clear();
@@ -253,7 +254,7 @@ TEST_F(FileDisk, MissingFileSendsTheSystemTextToTheDebugger)
     EXPECT_EQ(debugText, Utf8(expected));
 }
 
-TEST_F(FileDisk, ShareModesSeenFromASecondOpener)
+TEST_P(FileDisk, ShareModesSeenFromASecondOpener)
 {
     ASSERT_TRUE(WriteBytes(path, "x"));
     struct Case {
@@ -277,3 +278,5 @@ TEST_F(FileDisk, ShareModesSeenFromASecondOpener)
             CloseHandle(second);
     }
 }
+
+INSTANTIATE_ON_EACH_DISK(FileDisk);

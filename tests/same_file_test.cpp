@@ -1,7 +1,12 @@
 #include "tests/support/gtest.h"
+#include "tests/support/each_disk.h"
 
 #include "app/same_file.h"
 #include "tests/support/temp_dir.h"
+
+#ifdef __WINE__
+#include <unistd.h>
+#endif
 
 
 namespace {
@@ -15,7 +20,7 @@ WString Upper(WString text)
     return text;
 }
 
-class SameFileTest : public testing::Test {
+class SameFileTest : public EachDisk {
 protected:
     void SetUp() override
     {
@@ -28,7 +33,7 @@ protected:
     WString other = dir / TEXT("Other.mp3");
 };
 
-TEST_F(SameFileTest, IdentityNotSpelling)
+TEST_P(SameFileTest, IdentityNotSpelling)
 {
     const struct {
         const char* name;
@@ -51,7 +56,7 @@ TEST_F(SameFileTest, IdentityNotSpelling)
         EXPECT_EQ(IsSameFile(row.first, row.second), row.same) << row.name;
 }
 
-TEST_F(SameFileTest, HardLinkIsTheSameFile)
+TEST_P(SameFileTest, HardLinkIsTheSameFile)
 {
     const WString link = dir / TEXT("sub\\link.mp3");
     if (!CreateHardLinkW(link.c_str(), song.c_str(), nullptr))
@@ -60,7 +65,7 @@ TEST_F(SameFileTest, HardLinkIsTheSameFile)
     EXPECT_FALSE(IsSameFile(other, link));
 }
 
-TEST_F(SameFileTest, RecognisesAFileHeldOpenWithoutSharing)
+TEST_P(SameFileTest, RecognisesAFileHeldOpenWithoutSharing)
 {
     // The export job's output stays open, shared for writing only, until the
     // next output is opened; the check must still see through it.
@@ -71,5 +76,24 @@ TEST_F(SameFileTest, RecognisesAFileHeldOpenWithoutSharing)
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(song), "track");
 }
+
+// Links that only Unix can make: a symbolic link leads to its target, and a
+// dangling one names nothing.
+#ifdef __WINE__
+TEST_P(SameFileTest, UnixLinks)
+{
+    char* folder = wine_get_unix_file_name(dir.Path().c_str());
+    ASSERT_NE(folder, nullptr);
+    const std::string unixFolder = folder;
+    HeapFree(GetProcessHeap(), 0, folder);
+    ASSERT_EQ(symlink("Song.mp3", (unixFolder + "/soft.mp3").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", (unixFolder + "/dangling.mp3").c_str()), 0);
+    EXPECT_TRUE(IsSameFile(song, dir / TEXT("SOFT.mp3")));
+    EXPECT_FALSE(IsSameFile(other, dir / TEXT("soft.mp3")));
+    EXPECT_FALSE(IsSameFile(dir / TEXT("dangling.mp3"), dir / TEXT("dangling.mp3")));
+}
+#endif
+
+INSTANTIATE_ON_EACH_DISK(SameFileTest);
 
 } // namespace

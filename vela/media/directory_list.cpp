@@ -1,71 +1,25 @@
 #include "vela/media/directory_list.h"
 
 #include "app/paths.h"
-
-#include <memory>
+#include "vela/disk/disk.h"
 
 namespace vela {
 namespace {
 
-// One find handle and the entries it delivers, FindFirstFileW's included.
-class FindFiles {
-public:
-    explicit FindFiles(const WString& query)
-        : handle_(FindFirstFileW(query.c_str(), &first_)), hasFirst_(true)
-    {
-    }
-    ~FindFiles()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    FindFiles(const FindFiles&) = delete;
-    FindFiles& operator=(const FindFiles&) = delete;
-
-    // False once the folder has no more entries or could not be listed.
-    bool Next(WIN32_FIND_DATAW& data)
-    {
-        if (handle_ == INVALID_HANDLE_VALUE)
-            return false;
-        if (hasFirst_) {
-            hasFirst_ = false;
-            data = first_;
-            return true;
-        }
-        return FindNextFileW(handle_, &data) != FALSE;
-    }
-
-private:
-    WIN32_FIND_DATAW first_;
-    HANDLE handle_;
-    bool hasFirst_;
-};
-
-bool IsFolder(const WIN32_FIND_DATAW& data)
-{
-    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-uint64_t Combine(DWORD high, DWORD low)
-{
-    return (static_cast<uint64_t>(high) << 32) | low;
-}
-
-DirectoryEntry MakeEntry(const WString& base, const WIN32_FIND_DATAW& data)
+DirectoryEntry MakeEntry(const WString& base, const FoundEntry& found)
 {
     DirectoryEntry entry;
-    entry.path = base + data.cFileName;
-    entry.lastWriteTime =
-        Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-    entry.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
+    entry.path = base + found.name;
+    entry.lastWriteTime = found.lastWriteTime;
+    entry.size = found.size;
     return entry;
 }
 
 // A folder whose sub-folders are being walked: its path with the backslash,
-// and the open find handle of its folder pass.
+// and the open listing of its folder pass.
 struct Level {
     WString base;
-    std::unique_ptr<FindFiles> folders;
+    std::unique_ptr<FoundEntries> folders;
 };
 
 } // namespace
@@ -75,32 +29,33 @@ struct Level {
 // exhaust the thread's stack; the order is the same as a recursive pre-order.
 size_t DirectoryList::Search(const WString& folder, const WString& pattern, bool recurse)
 {
+    Disk& disk = CurrentDisk();
     std::vector<Level> levels;
     auto enter = [&](const WString& path) {
         WString base = AddBackslash(path);
-        WIN32_FIND_DATAW data;
-        // The file pass closes its handle before the folder pass opens one.
+        FoundEntry found;
+        // The file pass closes its listing before the folder pass opens one.
         {
-            FindFiles matches(base + pattern);
-            while (matches.Next(data)) {
-                if (!IsFolder(data))
-                    files.push_back(MakeEntry(base, data));
+            auto matches = disk.Find(base, pattern, Disk::Want::Files);
+            while (matches->Next(found)) {
+                if (!found.folder)
+                    files.push_back(MakeEntry(base, found));
             }
         }
-        auto all = std::make_unique<FindFiles>(base + TEXT("*.*"));
+        auto all = disk.Find(base, TEXT("*.*"), Disk::Want::Folders);
         levels.push_back(Level{std::move(base), std::move(all)});
     };
 
     enter(folder);
     while (!levels.empty()) {
-        WIN32_FIND_DATAW data;
-        if (!levels.back().folders->Next(data)) {
+        FoundEntry found;
+        if (!levels.back().folders->Next(found)) {
             levels.pop_back();
             continue;
         }
-        if (!IsFolder(data) || data.cFileName[0] == TEXT('.'))
+        if (!found.folder || found.name[0] == TEXT('.'))
             continue;
-        folders.push_back(MakeEntry(levels.back().base, data));
+        folders.push_back(MakeEntry(levels.back().base, found));
         if (recurse)
             enter(folders.back().path);
     }

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <memory>
 
-#ifndef __WINE__
+#ifdef __WINE__
+#include "vela/disk/unix_names.h"
+#else
 #include <fcntl.h>
 #include <io.h>
 #endif
@@ -22,6 +24,13 @@ id3_file* OpenTagFile(const WString& path, int mode)
 {
     auto fileMode = static_cast<id3_file_mode>(mode);
 #ifdef __WINE__
+    // The folder's Unix name is known after the first file; a name that
+    // cannot be composed goes through Wine's own conversion.
+    UnixName name = FindUnixName(path);
+    if (name.state == UnixName::Missing)
+        return nullptr;
+    if (name.state == UnixName::Found)
+        return S_ISDIR(name.info.st_mode) ? nullptr : id3_file_open(name.path.c_str(), fileMode);
     // The C runtime under Unix opens folders too; on Windows _wopen refuses
     // them.
     DWORD attributes = GetFileAttributesW(path.c_str());

@@ -1,5 +1,7 @@
 #include "vela/storage/file.h"
 
+#include "vela/disk/disk.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -54,22 +56,14 @@ bool File::Open(const WString& path, int mode)
 {
     Close();
     const bool writing = mode == WriteMode;
-    HANDLE handle = CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
-                                writing ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
-                                writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    auto disk = CurrentDisk().OpenFile(path, writing);
+    if (!disk) {
         ReportLastError();
         return false;
     }
-    uint64_t size = 0;
-    if (!writing) {
-        DWORD high = 0;
-        DWORD low = GetFileSize(handle, &high);
-        size = uint64_t(high) << 32 | low;
-    }
+    const uint64_t size = writing ? 0 : disk->Size();
     kind_ = Kind::Disk;
-    handle_ = handle;
+    disk_ = std::move(disk);
     position_ = 0;
     end_ = size;
     return true;
@@ -87,9 +81,7 @@ bool File::Attach(Bytes& bytes)
 
 void File::Close()
 {
-    if (handle_)
-        CloseHandle(handle_);
-    handle_ = nullptr;
+    disk_.reset();
     vector_ = nullptr;
     kind_ = Kind::Closed;
     position_ = 0;
@@ -110,9 +102,7 @@ bool File::Seek(LONG distance, DWORD origin)
         return true;
     }
     // A disk file may be positioned past its end: writing there extends it.
-    LARGE_INTEGER where;
-    where.QuadPart = static_cast<LONGLONG>(target);
-    SetFilePointerEx(handle_, where, nullptr, FILE_BEGIN);
+    disk_->MoveTo(target);
     position_ = target;
     return true;
 }
@@ -149,7 +139,7 @@ DWORD File::Write(const void* source, DWORD count)
 DWORD File::ReadDisk(void* destination, DWORD count)
 {
     DWORD done = 0;
-    if (!ReadFile(handle_, destination, count, &done, nullptr))
+    if (!disk_->Read(destination, count, done))
         return 0;
     position_ += done;
     return done;
@@ -158,7 +148,7 @@ DWORD File::ReadDisk(void* destination, DWORD count)
 DWORD File::WriteDisk(const void* source, DWORD count)
 {
     DWORD done = 0;
-    if (!WriteFile(handle_, source, count, &done, nullptr))
+    if (!disk_->Write(source, count, done))
         return 0;
     position_ += done;
     end_ = std::max(end_, position_);

@@ -12,10 +12,12 @@
 #include "vela/text.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vela {
 
+class DiskFile;
 using Bytes = std::vector<BYTE>;
 
 class File {
@@ -71,7 +73,7 @@ private:
     DWORD WriteVector(const void* source, DWORD count);
 
     Kind kind_ = Kind::Closed;
-    HANDLE handle_ = nullptr;
+    std::unique_ptr<DiskFile> disk_;
     Bytes* vector_ = nullptr;
     uint64_t position_ = 0;
     uint64_t end_ = 0;

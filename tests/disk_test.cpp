@@ -1,0 +1,251 @@
+#include "tests/support/gtest.h"
+#include "tests/support/each_disk.h"
+#include "tests/support/temp_dir.h"
+#include "vela/media/directory_list.h"
+#include "vela/storage/file.h"
+
+#ifdef __WINE__
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using vela::DirectoryList;
+using vela::File;
+
+std::vector<WString> Names(const WString& folder)
+{
+    std::vector<WString> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + TEXT("\\*")).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        WString name = data.cFileName;
+        if (name != TEXT(".") && name != TEXT(".."))
+            names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+// Everything a search reports, for comparing one disk with another.
+std::string Describe(const DirectoryList& list)
+{
+    std::string text;
+    for (const auto* entries : {&list.files, &list.folders}) {
+        for (const vela::DirectoryEntry& entry : *entries)
+            text += Utf8(entry.path) + " " + std::to_string(entry.lastWriteTime) + " " +
+                    std::to_string(entry.size) + "\n";
+        text += "--\n";
+    }
+    return text;
+}
+
+DirectoryList SearchOn(vela::Disk& disk, const WString& folder)
+{
+    vela::Disk& previous = vela::CurrentDisk();
+    vela::UseDisk(disk);
+    DirectoryList list;
+    list.Search(folder, TEXT("*.*"), true);
+    vela::UseDisk(previous);
+    return list;
+}
+
+class DiskWrite : public EachDisk {
+protected:
+    TempDir dir;
+};
+
+// Wine matches names regardless of letter case: writing song.txt where
+// song.TXT exists must empty that file, not add a second one.
+TEST_P(DiskWrite, WritingTruncatesAFileWhoseNameDiffersInCaseOnly)
+{
+    struct Case {
+        const char* existing;
+        const char* written;
+    } cases[] = {{"song.TXT", "song.txt"}, {"SONG.txt", "song.txt"}, {"曲Ä.txt", "曲ä.TXT"},
+                 {"same.txt", "same.txt"}};
+    for (const Case& c : cases) {
+        TempDir folder;
+        ASSERT_TRUE(WriteBytes(folder / Wide(c.existing), "old contents"));
+        File file;
+        ASSERT_TRUE(file.Open(folder / Wide(c.written), File::WriteMode)) << c.written;
+        EXPECT_EQ(file.Write("new", 3), 3u);
+        file.Close();
+        EXPECT_EQ(Names(folder.Path()), std::vector<WString>{Wide(c.existing)}) << c.written;
+        EXPECT_EQ(ReadBytes(folder / Wide(c.existing)), "new") << c.written;
+    }
+}
+
+// Many new files in one folder, each then written again under another case.
+TEST_P(DiskWrite, ManyNewFilesThenRewrittenInOtherCase)
+{
+    for (int i = 0; i < 50; ++i) {
+        File file;
+        ASSERT_TRUE(file.Open(dir / Wide("t" + std::to_string(i) + ".txt"), File::WriteMode));
+        file.Write("x", 1);
+    }
+    for (int i = 0; i < 50; i += 7) {
+        File file;
+        ASSERT_TRUE(file.Open(dir / Wide("T" + std::to_string(i) + ".TXT"), File::WriteMode));
+        file.Write("yy", 2);
+    }
+    EXPECT_EQ(Names(dir.Path()).size(), 50u);
+    EXPECT_EQ(ReadBytes(dir / TEXT("t49.txt")), "yy");
+    EXPECT_EQ(ReadBytes(dir / TEXT("t48.txt")), "x");
+}
+
+TEST_P(DiskWrite, FailuresLeaveTheFileClosed)
+{
+    ASSERT_TRUE(MakeFolder(dir / TEXT("folder")));
+    ASSERT_TRUE(WriteBytes(dir / TEXT("locked.txt"), "keep"));
+    ASSERT_TRUE(SetFileAttributesW((dir / TEXT("locked.txt")).c_str(), FILE_ATTRIBUTE_READONLY));
+    struct Case {
+        const char* name;
+        WString path;
+        int mode;
+    } cases[] = {
+        {"a folder", dir / TEXT("folder"), File::WriteMode},
+        {"a folder, reading", dir / TEXT("folder"), File::ReadMode},
+        {"missing folder", dir / TEXT("none\\x.txt"), File::WriteMode},
+        {"missing file", dir / TEXT("none.txt"), File::ReadMode},
+        {"wildcard", dir / TEXT("a*.txt"), File::WriteMode},
+        {"relative and missing", TEXT("no-such-folder\\x.txt"), File::WriteMode},
+    };
+    for (const Case& c : cases) {
+        File file;
+        SetLastError(0);
+        EXPECT_FALSE(file.Open(c.path, c.mode)) << c.name;
+        EXPECT_NE(GetLastError(), 0u) << c.name;
+        EXPECT_FALSE(file.IsOpen()) << c.name;
+    }
+    EXPECT_EQ(Names(dir.Path()).size(), 2u) << "nothing created by the failures";
+
+    // Wine lets root write a read-only file; whatever it does, both agree.
+    vela::Disk& previous = vela::CurrentDisk();
+    vela::UseDisk(vela::Win32Disk());
+    File reference;
+    const bool expected = reference.Open(dir / TEXT("locked.txt"), File::WriteMode);
+    reference.Close();
+    vela::UseDisk(previous);
+    ASSERT_TRUE(WriteBytes(dir / TEXT("locked2.txt"), "keep"));
+    ASSERT_TRUE(SetFileAttributesW((dir / TEXT("locked2.txt")).c_str(), FILE_ATTRIBUTE_READONLY));
+    File file;
+    EXPECT_EQ(file.Open(dir / TEXT("locked2.txt"), File::WriteMode), expected);
+    file.Close();
+    EXPECT_EQ(ReadBytes(dir / TEXT("locked2.txt")), expected ? "" : "keep");
+    for (const WCHAR* name : {TEXT("locked.txt"), TEXT("locked2.txt")})
+        SetFileAttributesW((dir / name).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Around the 260-character limit both disks must agree, whatever Wine does.
+TEST_P(DiskWrite, PathsAroundTheLengthLimitBehaveAsWin32)
+{
+    WString folder = dir.Path();
+    while (folder.size() < 230)
+        folder += TEXT("\\") + WString(20, WCHAR('d'));
+    ASSERT_TRUE(CreateDirectoryW(folder.substr(0, dir.Path().size() + 21).c_str(), nullptr));
+    for (size_t at = dir.Path().size() + 22; at < folder.size(); at += 21)
+        CreateDirectoryW(folder.substr(0, at + 20).c_str(), nullptr);
+    for (size_t length = 255; length <= 265; ++length) {
+        const WString path = folder + TEXT("\\") + WString(length - folder.size() - 1, WCHAR('f'));
+        vela::Disk& previous = vela::CurrentDisk();
+        vela::UseDisk(vela::Win32Disk());
+        File reference;
+        const bool expected = reference.Open(path, File::WriteMode);
+        reference.Close();
+        DeleteFileW(path.c_str());
+        vela::UseDisk(previous);
+
+        File file;
+        EXPECT_EQ(file.Open(path, File::WriteMode), expected) << length;
+    }
+}
+
+INSTANTIATE_ON_EACH_DISK(DiskWrite);
+
+// The same tree searched through each disk gives the same paths, times and
+// sizes in the same order: Wine sorts names case-insensitively, then by code.
+TEST(DiskSearch, EveryDiskListsAsWin32Does)
+{
+    TempDir dir;
+    const char* files[] = {"b.mp3", "A.mp3", "_x", "Zeta", "10", "2", "ä.mp3", "Äb", "歌.mp3",
+                           "Ω", ".dot", "a b.mp3", "a.b.c", "[1].mp3", "z~1.mp3", "x."};
+    for (const char* name : files)
+        ASSERT_TRUE(WriteBytes(dir / Wide(name), name));
+    for (const char* name : {"sub", "Sub2", ".hidden", "空"}) {
+        ASSERT_TRUE(MakeFolder(dir / Wide(name)));
+        ASSERT_TRUE(WriteBytes(dir / Wide(name) + TEXT("\\in.mp3"), "in"));
+    }
+    const std::string reference = Describe(SearchOn(vela::Win32Disk(), dir.Path()));
+    for (const DiskChoice& choice : AllDisks()) {
+        EXPECT_EQ(Describe(SearchOn(*choice.disk, dir.Path())), reference) << choice.name;
+        EXPECT_EQ(Describe(SearchOn(*choice.disk, dir.Path() + TEXT("\\"))), reference)
+            << choice.name;
+    }
+}
+
+#ifdef __WINE__
+std::string UnixPath(const WString& path)
+{
+    char* name = wine_get_unix_file_name(path.c_str());
+    std::string unixPath = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return unixPath;
+}
+
+// Entries that only Unix can make: a dangling link, which Wine leaves out,
+// a link to a folder, names differing in case only, and bytes that are not
+// UTF-8.
+TEST(DiskSearch, UnixOnlyEntriesListAsWin32Does)
+{
+    TempDir dir;
+    const std::string folder = UnixPath(dir.Path());
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(MakeFolder(dir / TEXT("real")));
+    ASSERT_TRUE(WriteBytes(dir / TEXT("real\\r.mp3"), "r"));
+    ASSERT_EQ(symlink("real", (folder + "/linked").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", (folder + "/dangling").c_str()), 0);
+    for (const char* name : {"/Case", "/case", "/CASE"})
+        close(open((folder + name).c_str(), O_WRONLY | O_CREAT, 0666));
+    const std::string reference = Describe(SearchOn(vela::Win32Disk(), dir.Path()));
+    EXPECT_EQ(Describe(SearchOn(vela::WineDisk(), dir.Path())), reference);
+
+    close(open((folder + "/bad\xFF.mp3").c_str(), O_WRONLY | O_CREAT, 0666));
+    EXPECT_EQ(Describe(SearchOn(vela::WineDisk(), dir.Path())),
+              Describe(SearchOn(vela::Win32Disk(), dir.Path())));
+    unlink((folder + "/bad\xFF.mp3").c_str());
+}
+
+// A name that another program adds in other letters after the folder was
+// indexed is still found. (The wait steps past the file system's clock tick,
+// by which the index notices a changed folder.)
+TEST(DiskSearch, UnixIndexSeesNamesAddedBehindItsBack)
+{
+    TempDir dir;
+    vela::Disk& previous = vela::CurrentDisk();
+    vela::UseDisk(vela::WineDisk());
+    File file;
+    ASSERT_TRUE(file.Open(dir / TEXT("first.txt"), File::WriteMode));
+    file.Close();
+    Sleep(30);
+    const int fd = open((UnixPath(dir.Path()) + "/LATER.TXT").c_str(), O_WRONLY | O_CREAT, 0666);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "old", 3), 3);
+    close(fd);
+    ASSERT_TRUE(file.Open(dir / TEXT("later.txt"), File::WriteMode));
+    file.Write("new", 3);
+    file.Close();
+    vela::UseDisk(previous);
+    EXPECT_EQ(Names(dir.Path()), (std::vector<WString>{TEXT("first.txt"), TEXT("LATER.TXT")}));
+    EXPECT_EQ(ReadBytes(dir / TEXT("LATER.TXT")), "new");
+}
+#endif
+
+} // namespace

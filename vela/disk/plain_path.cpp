@@ -1,0 +1,83 @@
+#ifdef __WINE__
+#include "vela/disk/plain_path.h"
+
+#include "vela/disk/unix_text.h"
+
+#include <cwctype>
+
+namespace vela {
+namespace {
+
+bool SameLetters(const WString& name, size_t length, const char* device)
+{
+    for (size_t i = 0; i < length; ++i) {
+        WCHAR c = name[i];
+        if (c >= 'a' && c <= 'z')
+            c = WCHAR(c - 32);
+        if (device[i] == 0 || c != WCHAR(device[i]))
+            return false;
+    }
+    return device[length] == 0;
+}
+
+// CON, NUL, COM1 and the rest name devices whatever extension follows.
+bool IsDeviceName(const WString& name)
+{
+    size_t stem = name.find(WCHAR('.'));
+    if (stem == WString::npos)
+        stem = name.size();
+    while (stem > 0 && name[stem - 1] == ' ')
+        --stem;
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : devices) {
+        if (SameLetters(name, stem, device))
+            return true;
+    }
+    const bool numbered = stem == 4 && name[3] >= '1' && name[3] <= '9';
+    return numbered && (SameLetters(name, 3, "COM") || SameLetters(name, 3, "LPT"));
+}
+
+bool IsPlainName(const WString& name)
+{
+    if (name.empty() || name == TEXT(".") || name == TEXT(".."))
+        return false;
+    if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name))
+        return false;
+    const bool wide = UnixNamesAreUtf8();
+    for (WCHAR c : name) {
+        if (c < 0x20 || (c >= 0x80 && !wide) || (c >= 0xF000 && c <= 0xF0FF))
+            return false;
+        switch (c) {
+        case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+        case '~':  // a short 8.3 name, which Wine matches by hashing long names
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsPlainPath(const WString& path, bool folderSyntax)
+{
+    if (path.size() < 3 || path.size() >= MAX_PATH || path[1] != ':' || path[2] != '\\')
+        return false;
+    const WCHAR drive = path[0];
+    if (!((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')))
+        return false;
+    size_t start = 3;
+    while (start < path.size()) {
+        size_t stop = path.find(WCHAR('\\'), start);
+        if (stop == WString::npos)
+            stop = path.size();
+        else if (stop + 1 == path.size() && !folderSyntax)
+            return false;
+        if (!IsPlainName(path.substr(start, stop - start)))
+            return false;
+        start = stop + 1;
+    }
+    return true;
+}
+
+} // namespace vela
+#endif

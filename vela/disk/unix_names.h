@@ -1,0 +1,41 @@
+#pragma once
+// Finds the Unix name of a plain Windows path (see plain_path.h) the way Wine
+// finds it, without Wine's cost: each folder is converted once, a name is
+// tried exactly first, and only when that fails is it matched regardless of
+// letter case, in an index of the folder's names that is read once and kept
+// while the folder does not change. Wine instead reads the whole folder for
+// every name it does not find exactly, which makes creating N files in one
+// folder cost N^2.
+#ifdef __WINE__
+#include "vela/text.h"
+
+#include <sys/stat.h>
+
+#include <string>
+
+namespace vela {
+
+struct UnixName {
+    enum State {
+        Found,    // path names an existing entry; info holds its stat
+        Missing,  // the folder exists and holds no such name in any letter case
+        Unknown   // not a plain path, or the Unix calls failed: ask Win32
+    };
+    State state = Unknown;
+    // Found: the entry's Unix path. Missing: where a new file of that name goes.
+    std::string path;
+    struct stat info = {};
+};
+
+UnixName FindUnixName(const WString& path);
+
+// The Unix path of a plain folder (no trailing slash), converted once and
+// remembered; empty when Wine cannot convert it.
+std::string UnixFolder(const WString& folder);
+
+// Tells the index that this process has just created `path` (a Missing
+// result), so that the next lookup need not read the folder again.
+void NoteCreated(const std::string& path);
+
+} // namespace vela
+#endif

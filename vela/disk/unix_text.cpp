@@ -1,0 +1,100 @@
+#ifdef __WINE__
+#include "vela/disk/unix_text.h"
+
+#include <winternl.h>
+
+#include <cstring>
+
+namespace vela {
+
+bool ToUtf8(const WString& text, std::string& out)
+{
+    out.clear();
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDFFF) {
+            if (c > 0xDBFF || i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
+                return false;
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return true;
+}
+
+bool FromUtf8(const char* bytes, WString& out)
+{
+    out.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+    while (*p) {
+        uint32_t c = *p++;
+        int more = 0;
+        uint32_t least = 0;
+        if (c < 0x80) {
+        } else if ((c & 0xE0) == 0xC0) {
+            c &= 0x1F, more = 1, least = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            c &= 0x0F, more = 2, least = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            c &= 0x07, more = 3, least = 0x10000;
+        } else {
+            return false;
+        }
+        for (; more > 0; --more, ++p) {
+            if ((*p & 0xC0) != 0x80)
+                return false;
+            c = c << 6 | (*p & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out += static_cast<WCHAR>(0xD800 + (c >> 10));
+            out += static_cast<WCHAR>(0xDC00 + (c & 0x3FF));
+        } else {
+            out += static_cast<WCHAR>(c);
+        }
+    }
+    return true;
+}
+
+WString UpperCase(const WString& text)
+{
+    WString upper(text);
+    for (WCHAR& c : upper)
+        c = c < 0x80 ? (c >= 'a' && c <= 'z' ? WCHAR(c - 32) : c) : RtlUpcaseUnicodeChar(c);
+    return upper;
+}
+
+bool UnixNamesAreUtf8()
+{
+    static const bool utf8 = [] {
+        const WCHAR probe[] = {'C', ':', '\\', 0xE9, 0};
+        char* name = wine_get_unix_file_name(probe);
+        if (name == nullptr)
+            return false;
+        const size_t length = std::strlen(name);
+        const bool yes = length >= 2 && std::strcmp(name + length - 2, "\xC3\xA9") == 0;
+        HeapFree(GetProcessHeap(), 0, name);
+        return yes;
+    }();
+    return utf8;
+}
+
+} // namespace vela
+#endif
