@@ -1,6 +1,6 @@
 #include "app/same_file.h"
 
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
 bool IsSameFile(const WString& first, const WString& second)
 {

@@ -98,6 +98,18 @@ private:
     HWND window_;
 };
 
+// Activation moves between processes through the X server: wait for it.
+HWND ForegroundAfterSettling(HWND expected)
+{
+    for (int i = 0; i < 100 && GetForegroundWindow() != expected; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    return GetForegroundWindow();
+}
+
 } // namespace
 
 TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
@@ -114,11 +126,11 @@ TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
     ForegroundHolder holder;
     for (const WString& arguments : {Quoted(dir / TEXT("song.mp3")), WString()}) {
         SetForegroundWindow(holder.hwnd());
-        ASSERT_EQ(GetForegroundWindow(), holder.hwnd());
+        ASSERT_EQ(ForegroundAfterSettling(holder.hwnd()), holder.hwnd());
         const RunResult second = RunProgram(program.Path(), arguments);
         EXPECT_EQ(second.exitCode, 0u) << Utf8(arguments);
         EXPECT_EQ(second.shown, 0) << Utf8(arguments);
-        EXPECT_EQ(GetForegroundWindow(), dialog) << Utf8(arguments);
+        EXPECT_EQ(ForegroundAfterSettling(dialog), dialog) << Utf8(arguments);
     }
     EXPECT_FALSE(FileExists(dir / TEXT("song.txt")));
     EXPECT_FALSE(FileExists(program.SettingsPath()));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tests/support/drop_handle.h"
+#include "tests/support/folder_chooser.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_windows.h"
 #include "vela/ui/browse_folder.h"
@@ -67,50 +68,22 @@ BOOL CALLBACK FindChooser(HWND hwnd, LPARAM out)
     return TRUE;
 }
 
-// The tree sits in a name-space control on Windows, directly in the chooser
-// under Wine.
-HWND FindTree(HWND chooser)
-{
-    HWND view = FindWindowExW(chooser, nullptr, TEXT("SHBrowseForFolder ShellNameSpace Control"),
-                              nullptr);
-    return FindWindowExW(view ? view : chooser, nullptr, TEXT("SysTreeView32"), nullptr);
-}
-
-// The caret item's text, and whether it is scrolled into view.
-bool ReadSelection(HWND tree, WString& selected, bool& visible)
-{
-    const LRESULT item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-    WCHAR text[MAX_PATH] = {};
-    TVITEMW info = {};
-    info.mask = TVIF_TEXT;
-    info.hItem = reinterpret_cast<HTREEITEM>(item);
-    info.pszText = text;
-    info.cchTextMax = MAX_PATH;
-    if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info)))
-        return false;
-    selected = text;
-    RECT rect = {};
-    std::memcpy(&rect, &info.hItem, sizeof info.hItem);  // TVM_GETITEMRECT reads the item here
-    visible = SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
-    return true;
-}
-
 void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
 {
     HWND chooser = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
     ++driver.ticks;
     if (!chooser) {
-        if (driver.ticks > 100)
+        if (driver.ticks > 150)
             KillTimer(nullptr, timer);
         return;
     }
-    // The first chooser of a process fills its tree slowly: wait (up to 5 s)
+    // The first chooser of a process fills its tree slowly: wait (up to 10 s)
     // until the initial selection has arrived before pressing the button.
     WString selected;
     bool visible = false;
-    const bool read = ReadSelection(FindTree(chooser), selected, visible);
-    if (driver.ticks < 50 && (!read || selected != TEXT("inner")))
+    const bool read = ReadChooserSelection(chooser, selected, visible);
+    if (driver.ticks < 100 && (!read || selected != TEXT("inner")))
         return;
     KillTimer(nullptr, timer);
     driver.found = true;

@@ -1,7 +1,9 @@
 #include "tests/support/gtest.h"
 
+#include "app/paths.h"
 #include "app/settings_tables.h"
 #include "res/resource.h"
+#include "tests/support/folder_chooser.h"
 #include "tests/support/main_dialog.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_windows.h"
@@ -318,6 +320,9 @@ struct ChooserAnswer {
     WPARAM button = IDOK;
     int ticks = 0;
     bool answered = false;
+    // The chooser's tree fills slowly: it is answered once this folder (the
+    // start folder's name) is selected, or after 10 s.
+    WString startLeaf;
     // Typed into the folder edit while the chooser is open; a confirmed
     // choice must replace it.
     const WCHAR* scribble = nullptr;
@@ -340,9 +345,14 @@ void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
 {
     HWND chooser = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
-    if (++answer.ticks > 100)
+    if (++answer.ticks > 150)
         KillTimer(nullptr, timer);
-    if (!chooser || answer.ticks < 5)
+    if (!chooser)
+        return;
+    WString selected;
+    bool visible = false;
+    if (answer.ticks < 100 &&
+        (!ReadChooserSelection(chooser, selected, visible) || selected != answer.startLeaf))
         return;
     KillTimer(nullptr, timer);
     answer.answered = true;
@@ -386,6 +396,7 @@ protected:
         answer.scribble = scribble;
         answer.owner = hwnd;
         answer.button = reply;
+        answer.startLeaf = LeafName(start);
         SetTimer(nullptr, 0, 100, AnswerChooser);
         Click(hwnd, button);
         EXPECT_TRUE(answer.answered);

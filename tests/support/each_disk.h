@@ -4,7 +4,7 @@
 // switches File and DirectoryList over for the test's lifetime.
 #include "tests/support/gtest.h"
 
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
 #include <string>
 #include <vector>

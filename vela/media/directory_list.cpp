@@ -1,7 +1,7 @@
 #include "vela/media/directory_list.h"
 
 #include "app/paths.h"
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
 namespace vela {
 namespace {

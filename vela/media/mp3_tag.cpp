@@ -6,7 +6,7 @@
 #include <memory>
 
 #ifdef __WINE__
-#include "vela/disk/unix_names.h"
+#include "vela/storage/unix_names.h"
 #else
 #include <fcntl.h>
 #include <io.h>

@@ -1,6 +1,6 @@
 #include "vela/storage/file.h"
 
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
 #include <zlib.h>
 

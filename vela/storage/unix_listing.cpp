@@ -1,9 +1,9 @@
 #ifdef __WINE__
-#include "vela/disk/unix_listing.h"
+#include "vela/storage/unix_listing.h"
 
-#include "vela/disk/plain_path.h"
-#include "vela/disk/unix_names.h"
-#include "vela/disk/unix_text.h"
+#include "vela/storage/plain_path.h"
+#include "vela/storage/unix_names.h"
+#include "vela/storage/unix_text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 // A folder listed with readdir and stat, in the order and with the details
 // that Wine's FindFirstFileW/FindNextFileW give for the pattern "*".
 #ifdef __WINE__
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
 #include <vector>
 

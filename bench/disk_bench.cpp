@@ -1,10 +1,10 @@
 // Times the disk work of an export on a made-up library, through each disk:
 // listing, reading the tags, opening the inputs, creating the outputs, and
 // writing them again. Usage: disk_bench FILES [FOLDERS] [win32|unix|both]
-// under the project's Wine environment (tools/disk-bench.sh builds and runs
+// under the project's Wine environment (bench/disk-bench.sh builds and runs
 // it). Not a test: it prints microseconds per file.
 #include "tests/support/mp3_writer.h"
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 #include "vela/media/directory_list.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/file.h"

@@ -1,5 +1,5 @@
 #ifdef __WINE__
-#include "vela/disk/unix_text.h"
+#include "vela/storage/unix_text.h"
 
 #include <winternl.h>
 

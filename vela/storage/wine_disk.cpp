@@ -1,9 +1,9 @@
 #ifdef __WINE__
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
-#include "vela/disk/unix_listing.h"
-#include "vela/disk/unix_names.h"
-#include "vela/disk/unix_text.h"
+#include "vela/storage/unix_listing.h"
+#include "vela/storage/unix_names.h"
+#include "vela/storage/unix_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #ifdef __WINE__
-#include "vela/disk/plain_path.h"
+#include "vela/storage/plain_path.h"
 
-#include "vela/disk/unix_text.h"
+#include "vela/storage/unix_text.h"
 
 #include <cwctype>
 

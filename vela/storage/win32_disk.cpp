@@ -1,4 +1,4 @@
-#include "vela/disk/disk.h"
+#include "vela/storage/disk.h"
 
 namespace vela {
 namespace {

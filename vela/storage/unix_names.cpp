@@ -1,8 +1,8 @@
 #ifdef __WINE__
-#include "vela/disk/unix_names.h"
+#include "vela/storage/unix_names.h"
 
-#include "vela/disk/plain_path.h"
-#include "vela/disk/unix_text.h"
+#include "vela/storage/plain_path.h"
+#include "vela/storage/unix_text.h"
 
 #include <dirent.h>
 
