@@ -12,15 +12,6 @@
 
 namespace {
 
-WString Upper(WString text)
-{
-    for (WCHAR& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<WCHAR>(c - 'a' + 'A');
-    }
-    return text;
-}
-
 // Moves the process into a folder for one test and back out again.
 class CurrentFolder {
 public:
@@ -324,11 +315,11 @@ TEST_F(ExportLyricsTest, NeverWritesOverItsInput)
     for (const auto& spelling : spellings) {
         SetCheck(hwnd, IDC_SAME_DIRECTORY, spelling.sameFolder);
         SetCheck(hwnd, IDC_SAME_FILE_NAME, spelling.sameName);
-        SetItemText(hwnd, IDC_DIRECTORY, spelling.upperFolder ? Upper(dir.Path()) : dir.Path());
+        SetItemText(hwnd, IDC_DIRECTORY, spelling.upperFolder ? AsciiUpper(dir.Path()) : dir.Path());
         for (const auto& input : inputs) {
             const WString path = dir / Wide(input.name);
             ASSERT_TRUE(WriteBytes(path, input.bytes));
-            SetItemText(hwnd, IDC_FILE_NAME, Upper(Wide(input.name)));
+            SetItemText(hwnd, IDC_FILE_NAME, AsciiUpper(Wide(input.name)));
             Drop({path});
             EXPECT_EQ(ReadBytes(path), input.bytes) << input.name << ", " << spelling.how;
         }

@@ -113,3 +113,12 @@ std::string Utf8(const WString& wide)
                         nullptr, nullptr);
     return utf8;
 }
+
+WString AsciiUpper(WString text)
+{
+    for (WCHAR& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<WCHAR>(c - 'a' + 'A');
+    }
+    return text;
+}

@@ -31,3 +31,5 @@ void RemoveTree(const WString& path);
 // UTF-8 in the test sources, UTF-16 for the program.
 WString Wide(const std::string& utf8);
 std::string Utf8(const WString& wide);
+// The text with a to z in capitals: another spelling of the same path.
+WString AsciiUpper(WString text);
