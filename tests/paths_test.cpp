@@ -9,103 +9,63 @@
 
 namespace {
 
-WString Repeat(WCHAR c, size_t n)
-{
-    return WString(n, c);
-}
-
 // A folder path of exactly `length` characters: C:\ followed by x's.
 WString FolderOfLength(size_t length)
 {
-    return TEXT("C:\\") + Repeat('x', length - 3);
-}
-
-struct PathCase {
-    const char* input;
-    const char* expected;
-};
-
-void ExpectEach(const std::vector<PathCase>& cases, WString (*function)(const WString&),
-                const char* name)
-{
-    for (const PathCase& c : cases)
-        EXPECT_EQ(Utf8(function(Wide(c.input))), c.expected) << name << "(\"" << c.input << "\")";
+    return TEXT("C:\\") + WString(length - 3, 'x');
 }
 
 } // namespace
 
-TEST(Paths, AddBackslash)
+TEST(Paths, TakesPathsApart)
 {
-    ExpectEach({{"", ""},
-                {"C:\\out\\", "C:\\out\\"},
-                {"C:\\out", "C:\\out\\"},
-                {"C:", "C:\\"},
-                {"relative", "relative\\"},
-                {"\\\\server\\share", "\\\\server\\share\\"}},
-               AddBackslash, "AddBackslash");
-}
-
-TEST(Paths, AddBackslashStopsAtThePathLimit)
-{
-    for (size_t length : {258u, 259u})
-        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length) + TEXT("\\"))
-            << length;
-    for (size_t length : {260u, 261u, 400u})
-        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length)) << length;
-    // An already terminated long folder stays as it is too.
-    WString terminated = FolderOfLength(300) + TEXT("\\");
-    EXPECT_EQ(AddBackslash(terminated), terminated);
-}
-
-TEST(Paths, ParentFolder)
-{
-    ExpectEach({{"D:\\Music\\Song.mp3", "D:\\Music"},
-                {"D:\\Song.mp3", "D:\\"},
-                {"D:\\", "D:\\"},
-                {"Song.mp3", ""},
-                {"", ""},
-                {"sub\\Song.mp3", "sub"},
-                {"\\Song.mp3", "\\"},
-                {"D:\\a.b\\c.d\\e", "D:\\a.b\\c.d"},
-                {"D:\\Music\\", "D:\\Music"}},
-               ParentFolder, "ParentFolder");
-    // Long paths are cut like short ones: the buffer grows with the input.
-    WString longFolder = FolderOfLength(400);
-    EXPECT_EQ(ParentFolder(longFolder + TEXT("\\a.mp3")), longFolder);
-}
-
-TEST(Paths, LeafName)
-{
-    ExpectEach({{"D:\\Music\\Song.mp3", "Song.mp3"},
-                {"Song.mp3", "Song.mp3"},
-                {"D:Song.mp3", "Song.mp3"},
-                {"D:/Music/Song.mp3", "Song.mp3"},
-                {"D:\\Music\\", "Music\\"},
-                {"", ""},
-                {"D:\\my.folder\\song", "song"}},
-               LeafName, "LeafName");
-}
-
-TEST(Paths, ExtensionAndStrip)
-{
+    using Function = WString (*)(const WString&);
     struct Case {
-        const char* path;
-        const char* extension;
-        const char* stripped;
+        Function function;
+        const char* input;
+        const char* expected;
     };
+    const Function add = AddBackslash, parent = ParentFolder, leaf = LeafName,
+                   extension = ExtensionOf, strip = StripExtension;
     const Case cases[] = {
-        {"D:\\Music\\Song.mp3", ".mp3", "D:\\Music\\Song"},
-        {"D:\\my.folder\\song", "", "D:\\my.folder\\song"},
-        {"archive.tar.gz", ".gz", "archive.tar"},
-        {"song.", ".", "song"},
-        {".hidden", ".hidden", ""},
-        {"", "", ""},
-        {"D:\\Music\\Song.MP3", ".MP3", "D:\\Music\\Song"},
+        {add, "", ""},
+        {add, "C:\\out\\", "C:\\out\\"},
+        {add, "C:\\out", "C:\\out\\"},
+        {add, "C:", "C:\\"},
+        {add, "relative", "relative\\"},
+        {add, "\\\\server\\share", "\\\\server\\share\\"},
+        {parent, "D:\\Music\\Song.mp3", "D:\\Music"},
+        {parent, "D:\\Song.mp3", "D:\\"},
+        {parent, "D:\\", "D:\\"},
+        {parent, "Song.mp3", ""},
+        {parent, "", ""},
+        {parent, "sub\\Song.mp3", "sub"},
+        {parent, "\\Song.mp3", "\\"},
+        {parent, "D:\\a.b\\c.d\\e", "D:\\a.b\\c.d"},
+        {parent, "D:\\Music\\", "D:\\Music"},
+        {leaf, "D:\\Music\\Song.mp3", "Song.mp3"},
+        {leaf, "Song.mp3", "Song.mp3"},
+        {leaf, "D:Song.mp3", "Song.mp3"},
+        {leaf, "D:/Music/Song.mp3", "Song.mp3"},
+        {leaf, "D:\\Music\\", "Music\\"},
+        {leaf, "", ""},
+        {leaf, "D:\\my.folder\\song", "song"},
+        {extension, "D:\\Music\\Song.mp3", ".mp3"},
+        {extension, "D:\\Music\\Song.MP3", ".MP3"},
+        {extension, "D:\\my.folder\\song", ""},
+        {extension, "archive.tar.gz", ".gz"},
+        {extension, "song.", "."},
+        {extension, ".hidden", ".hidden"},
+        {extension, "", ""},
+        {strip, "D:\\Music\\Song.MP3", "D:\\Music\\Song"},
+        {strip, "D:\\my.folder\\song", "D:\\my.folder\\song"},
+        {strip, "archive.tar.gz", "archive.tar"},
+        {strip, "song.", "song"},
+        {strip, ".hidden", ""},
+        {strip, "", ""},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Utf8(ExtensionOf(Wide(c.path))), c.extension) << c.path;
-        EXPECT_EQ(Utf8(StripExtension(Wide(c.path))), c.stripped) << c.path;
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8(c.function(Wide(c.input))), c.expected) << "case " << (&c - cases);
 }
 
 TEST(Paths, ReplaceExtension)
@@ -130,16 +90,27 @@ TEST(Paths, ReplaceExtension)
             << c.path << " + " << c.extension;
 }
 
-TEST(Paths, ReplaceExtensionStopsAtThePathLimit)
+TEST(Paths, LongPathsStopAtTheLimitOrAreCutWhole)
 {
-    // The old extension starts at 250; 250 + 9 stays below the limit, 250 + 10
-    // reaches it.
+    for (size_t length : {258u, 259u})
+        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length) + TEXT("\\"))
+            << length;
+    for (size_t length : {260u, 261u, 400u})
+        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length)) << length;
+    WString terminated = FolderOfLength(300) + TEXT("\\");
+    EXPECT_EQ(AddBackslash(terminated), terminated);
+
+    // The old extension starts at 250; 250 + 9 stays below the limit, 250 + 10 reaches it.
     WString base = FolderOfLength(250);
     EXPECT_EQ(ReplaceExtension(base + TEXT(".mp3"), TEXT(".txtxtxtx")), base + TEXT(".txtxtxtx"));
     EXPECT_EQ(ReplaceExtension(base + TEXT(".mp3"), TEXT(".txtxtxtxt")), base + TEXT(".mp3"));
     EXPECT_EQ(ReplaceExtension(base, TEXT(".txtxtxtxt")), base);
     WString tooLong = FolderOfLength(300) + TEXT(".mp3");
     EXPECT_EQ(ReplaceExtension(tooLong, TEXT(".txt")), tooLong);
+
+    // ParentFolder's buffer grows with the input.
+    WString longFolder = FolderOfLength(400);
+    EXPECT_EQ(ParentFolder(longFolder + TEXT("\\a.mp3")), longFolder);
 }
 
 TEST(Paths, ModulePathNamesThisRunner)
@@ -185,18 +156,6 @@ std::vector<AnsiCase> AnsiCases(UINT codePage)
     return cases;
 }
 
-std::string Hex(const std::string& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (unsigned char b : bytes) {
-        hex += digits[b >> 4];
-        hex += digits[b & 15];
-        hex += ' ';
-    }
-    return hex;
-}
-
 } // namespace
 
 TEST(AnsiText, ConvertsToTheCodePageInForce)
@@ -207,7 +166,7 @@ TEST(AnsiText, ConvertsToTheCodePageInForce)
         ASSERT_EQ(codePage, static_cast<UINT>(std::atoi(expected)));
     }
     for (const AnsiCase& c : AnsiCases(codePage))
-        EXPECT_EQ(Hex(ToAnsi(Wide(c.text))), Hex(c.bytes))
+        EXPECT_EQ(ToAnsi(Wide(c.text)), c.bytes)
             << "code page " << codePage << ", text \"" << c.text << "\"";
 }
 
@@ -223,13 +182,13 @@ TEST(AnsiText, StopsAtTheFirstNulAndNeverEndsWithZero)
     std::string emoji = ToAnsi(Wide("x\xF0\x9F\x8E\xB5"));
     ASSERT_GE(emoji.size(), 2u);
     EXPECT_EQ(emoji[0], 'x');
-    EXPECT_EQ(emoji.find('\0'), std::string::npos) << Hex(emoji);
-    EXPECT_EQ(emoji.find_first_not_of("x?"), std::string::npos) << Hex(emoji);
+    EXPECT_EQ(emoji.find('\0'), std::string::npos) << testing::PrintToString(emoji);
+    EXPECT_EQ(emoji.find_first_not_of("x?"), std::string::npos) << testing::PrintToString(emoji);
 }
 
 TEST(AnsiText, LongTextConvertsWhole)
 {
-    WString text = Repeat('a', 100000) + Wide("\xED\x95\x9C");
+    WString text = WString(100000, 'a') + Wide("\xED\x95\x9C");
     std::string bytes = ToAnsi(text);
     ASSERT_EQ(bytes.size(), 100001u);
     EXPECT_EQ(bytes.back(), '?');
@@ -250,32 +209,22 @@ struct Locale {
     const char* name;
 };
 
-// Sets Unix environment variables and puts the old values back when it ends.
-class UnixEnvironment {
+// Sets one Unix environment variable and puts the old value back when it ends.
+class UnixVariable {
 public:
-    void Set(const char* name, const std::string& value)
+    UnixVariable(const char* name, const std::string& value) : name_(name)
     {
         const char* old = std::getenv(name);
-        saved_.push_back({name, old != nullptr, old ? old : ""});
+        existed_ = old != nullptr;
+        old_ = old ? old : "";
         setenv(name, value.c_str(), 1);
     }
-    ~UnixEnvironment()
-    {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->existed)
-                setenv(it->name, it->value.c_str(), 1);
-            else
-                unsetenv(it->name);
-        }
-    }
+    ~UnixVariable() { existed_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
 
 private:
-    struct Saved {
-        const char* name;
-        bool existed;
-        std::string value;
-    };
-    std::vector<Saved> saved_;
+    const char* name_;
+    bool existed_;
+    std::string old_;
 };
 
 // Runs this test runner (the Winelib module itself: the .exe beside it is a
@@ -333,10 +282,8 @@ TEST(AnsiCodePages, AnsiTextPassesUnderEachCodePage)
         std::string output;
         DWORD code;
         {
-            UnixEnvironment environment;
-            environment.Set("LC_ALL", locale.name);
-            environment.Set("LANG", locale.name);
-            environment.Set("TAGSCRIBE_EXPECT_ACP", std::to_string(locale.codePage));
+            UnixVariable all("LC_ALL", locale.name), lang("LANG", locale.name),
+                expect("TAGSCRIBE_EXPECT_ACP", std::to_string(locale.codePage));
             code = RunChild(TEXT("AnsiText.*"), output, dir);
         }
         EXPECT_EQ(code, 0u) << "code page " << locale.codePage << ":\n" << output;
