@@ -4,8 +4,10 @@
 
 #include <string>
 
-// The writer's byte layout, checked by hand where libid3tag would forgive a
-// mistake (it reads small 2.4 sizes either way).
+// The writer's byte layout, checked by hand only where the tag-reader tests
+// would pass anyway: libid3tag forgives small 2.4 sizes, reads either UTF-16
+// byte order, and a writer that left out unsynchronisation, an extended
+// header or an ID3v1 tag would make those tests vacuous.
 namespace {
 
 std::string Bytes(std::initializer_list<int> values)
@@ -44,8 +46,6 @@ TEST(Mp3Writer, FrameSizesPerVersion)
 
 TEST(Mp3Writer, LyricsBodyAndEncodings)
 {
-    EXPECT_EQ(mp3::LyricsBody("ab", mp3::Encoding::Latin1, "eng", "d"),
-              Bytes({0, 'e', 'n', 'g', 'd', 0, 'a', 'b'}));
     EXPECT_EQ(mp3::LyricsBody("a", mp3::Encoding::Utf16, "eng", ""),
               Bytes({1, 'e', 'n', 'g', 0xFF, 0xFE, 0, 0, 0xFF, 0xFE, 'a', 0}));
     EXPECT_EQ(mp3::EncodeText("\xF0\x9F\x8E\xB5", mp3::Encoding::Utf16BE),
@@ -53,8 +53,6 @@ TEST(Mp3Writer, LyricsBodyAndEncodings)
     EXPECT_EQ(mp3::EncodeText("\xE6\xAD\x8C", mp3::Encoding::Utf16BomBE),
               Bytes({0xFE, 0xFF, 0x6B, 0x4C}));
     EXPECT_EQ(mp3::EncodeText("\xC3\xA9\xE6\xAD\x8C", mp3::Encoding::Latin1), Bytes({0xE9, '?'}));
-    EXPECT_EQ(mp3::LyricsFrame(2, "x").id, "ULT");
-    EXPECT_EQ(mp3::LyricsFrame(4, "x").id, "USLT");
 }
 
 TEST(Mp3Writer, UnsynchronisationAndFlags)
@@ -90,21 +88,13 @@ TEST(Mp3Writer, UnsynchronisationAndFlags)
     EXPECT_EQ(flagged.substr(10, 10), Bytes({0, 0, 0, 6, 0, 0, 0, 0, 0, 7}));
 }
 
-TEST(Mp3Writer, AudioAndId3v1)
+TEST(Mp3Writer, Id3v1)
 {
-    std::string audio = mp3::AudioFrames(2);
-    ASSERT_EQ(audio.size(), 834u);
-    EXPECT_EQ(audio.substr(0, 4), Bytes({0xFF, 0xFB, 0x90, 0x00}));
-    EXPECT_EQ(audio.substr(417, 4), Bytes({0xFF, 0xFB, 0x90, 0x00}));
-
     mp3::Id3v1 fields;
     fields.title = std::string(40, 't');
     fields.track = 7;
     std::string v1 = mp3::Id3v1Tag(fields);
     ASSERT_EQ(v1.size(), 128u);
-    EXPECT_EQ(v1.substr(0, 3), "TAG");
-    EXPECT_EQ(v1.substr(3, 30), std::string(30, 't'));
-    EXPECT_EQ(v1[125], 0);
-    EXPECT_EQ(v1[126], 7);
-    EXPECT_EQ(static_cast<unsigned char>(v1[127]), 255u);
+    EXPECT_EQ(v1.substr(0, 33), "TAG" + std::string(30, 't'));
+    EXPECT_EQ(v1.substr(125), Bytes({0, 7, 255}));
 }
