@@ -46,16 +46,10 @@ mp3::Tag TagWith(int version, std::vector<mp3::Frame> frames)
     return tag;
 }
 
-const char* EncodingName(Encoding encoding)
+// For messages: the encoding's position in mp3::Encoding.
+int Code(Encoding encoding)
 {
-    switch (encoding) {
-    case Encoding::Latin1: return "Latin1";
-    case Encoding::Utf16: return "Utf16";
-    case Encoding::Utf16BomBE: return "Utf16BomBE";
-    case Encoding::Utf16BE: return "Utf16BE";
-    case Encoding::Utf8: return "Utf8";
-    }
-    return "?";
+    return static_cast<int>(encoding);
 }
 
 #ifdef __WINE__
@@ -110,7 +104,7 @@ TEST(Mp3Tag, SameLyricsFromEveryVersionAndEncoding)
     };
     TempDir dir;
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "ID3v2." << c.version << " " << EncodingName(c.encoding));
+        SCOPED_TRACE(testing::Message() << "ID3v2." << c.version << " " << Code(c.encoding));
         EXPECT_EQ(LyricsOf(dir, mp3::FileWithLyrics(c.lyrics, c.version, c.encoding)), c.lyrics);
         // A content descriptor and a different language change nothing.
         mp3::Tag tag = TagWith(c.version, {mp3::LyricsFrame(c.version, c.lyrics, c.encoding,
@@ -147,21 +141,15 @@ TEST(Mp3Tag, LineBreaksAndSupplementaryCharactersKept)
                       lyrics)
                 << version;
 
-    const char* note = "x\xF0\x9F\x8E\xB5y";  // U+1F3B5 between x and y
-    const WString expected = {WCHAR('x'), WCHAR(0xD83C), WCHAR(0xDFB5), WCHAR('y')};
+    const char* note = "x\xF0\x9F\x8E\xB5y";  // U+1F3B5, a surrogate pair in UTF-16
     const std::pair<int, Encoding> encodings[] = {
         {3, Encoding::Utf16}, {4, Encoding::Utf16BE}, {4, Encoding::Utf8}};
-    for (const auto& e : encodings) {
-        WString path = dir / TEXT("note.mp3");
-        ASSERT_TRUE(WriteBytes(path, mp3::FileWithLyrics(note, e.first, e.second)));
-        vela::Mp3Tag tag;
-        ASSERT_TRUE(tag.Open(path, ID3_FILE_MODE_READONLY));
-        EXPECT_EQ(tag.Lyrics(), expected) << EncodingName(e.second);
-        EXPECT_EQ(tag.Lyrics(), expected) << "a second call gives the same text";
-    }
+    for (const auto& e : encodings)
+        EXPECT_EQ(LyricsOf(dir, mp3::FileWithLyrics(note, e.first, e.second)), note)
+            << Code(e.second);
 }
 
-TEST(Mp3Tag, EmptyLyricsAndNoLyrics)
+TEST(Mp3Tag, EmptyLyricsNoLyricsAndNoTag)
 {
     TempDir dir;
     for (int version : {2, 3, 4})
@@ -176,11 +164,7 @@ TEST(Mp3Tag, EmptyLyricsAndNoLyrics)
     EXPECT_EQ(LyricsOf(dir, mp3::FileWithId3v1Only(v1)), "");
     // Both tags: the lyrics of the ID3v2 tag.
     EXPECT_EQ(LyricsOf(dir, mp3::FileWithLyrics("words") + mp3::Id3v1Tag(v1)), "words");
-}
-
-TEST(Mp3Tag, ReadableFilesWithoutTagOpen)
-{
-    TempDir dir;
+    // Readable files without a tag open and have no lyrics.
     EXPECT_EQ(LyricsOf(dir, mp3::FileWithoutTag()), "");
     EXPECT_EQ(LyricsOf(dir, mp3::EmptyFile()), "");
     EXPECT_EQ(LyricsOf(dir, mp3::TextFile(), "notes.txt"), "");
@@ -196,7 +180,7 @@ TEST(Mp3Tag, UnsynchronisedFrames)
             mp3::Tag tag = TagWith(version, {mp3::LyricsFrame(version, lyrics, encoding)});
             tag.unsynchronise = true;
             EXPECT_EQ(LyricsOf(dir, mp3::FileWithTag(tag)), lyrics)
-                << "tag-level, ID3v2." << version << " " << EncodingName(encoding);
+                << "tag-level, ID3v2." << version << " " << Code(encoding);
         }
     }
     mp3::Frame frame = mp3::LyricsFrame(4, lyrics, Encoding::Latin1);
@@ -218,7 +202,7 @@ TEST(Mp3Tag, CompressedFramesAndDataLengthIndicator)
             mp3::Frame frame = mp3::LyricsFrame(version, lyrics, encoding);
             frame.compress = true;
             EXPECT_EQ(LyricsOf(dir, mp3::FileWithTag(TagWith(version, {frame}))), lyrics)
-                << "ID3v2." << version << " " << EncodingName(encoding);
+                << "ID3v2." << version << " " << Code(encoding);
         }
     }
     mp3::Frame both = mp3::LyricsFrame(4, lyrics + "\xC3\xBF", Encoding::Latin1);
@@ -273,47 +257,47 @@ TEST(Mp3Tag, LyricsWithoutASuccessfulOpenAreEmpty)
     EXPECT_EQ(tag.Lyrics(), WString());
 }
 
-TEST(Mp3Tag, SecondOpenClosesTheFirst)
+namespace {
+
+// libid3tag opens files with the C runtime, so only Wine shows whether the
+// reader still holds one.
+void ExpectHeld(const WString& path, bool held)
+{
+#ifdef __WINE__
+    EXPECT_EQ(HeldOpen(path), held) << Utf8(path);
+#else
+    (void)path, (void)held;
+#endif
+}
+
+} // namespace
+
+TEST(Mp3Tag, SecondOpenAndDestructorCloseTheFile)
 {
     TempDir dir;
     WString a = dir / TEXT("a.mp3");
     WString b = dir / TEXT("b.mp3");
     ASSERT_TRUE(WriteBytes(a, mp3::FileWithLyrics("lyrics of a")));
     ASSERT_TRUE(WriteBytes(b, mp3::FileWithLyrics("lyrics of b", 4, Encoding::Utf8)));
-
-    vela::Mp3Tag tag;
-    ASSERT_TRUE(tag.Open(a, ID3_FILE_MODE_READONLY));
-    ASSERT_TRUE(tag.Open(b, ID3_FILE_MODE_READONLY));
-    EXPECT_EQ(Utf8(tag.Lyrics()), "lyrics of b");
-#ifdef __WINE__
-    EXPECT_FALSE(HeldOpen(a));
-    EXPECT_TRUE(HeldOpen(b));
-#endif
-
-    EXPECT_FALSE(tag.Open(dir / TEXT("missing.mp3"), ID3_FILE_MODE_READONLY));
-    EXPECT_EQ(tag.Lyrics(), WString()) << "nothing of b is left";
-#ifdef __WINE__
-    EXPECT_FALSE(HeldOpen(b));
-#endif
-
-    ASSERT_TRUE(tag.Open(a, ID3_FILE_MODE_READWRITE));
-    EXPECT_EQ(Utf8(tag.Lyrics()), "lyrics of a");
-}
-
-#ifdef __WINE__
-TEST(Mp3Tag, DestructorClosesTheFile)
-{
-    TempDir dir;
-    WString a = dir / TEXT("a.mp3");
-    ASSERT_TRUE(WriteBytes(a, mp3::FileWithLyrics("a")));
     {
         vela::Mp3Tag tag;
         ASSERT_TRUE(tag.Open(a, ID3_FILE_MODE_READONLY));
-        EXPECT_TRUE(HeldOpen(a));
+        ASSERT_TRUE(tag.Open(b, ID3_FILE_MODE_READONLY));
+        EXPECT_EQ(Utf8(tag.Lyrics()), "lyrics of b");
+        EXPECT_EQ(Utf8(tag.Lyrics()), "lyrics of b") << "a second call gives the same text";
+        ExpectHeld(a, false);
+        ExpectHeld(b, true);
+
+        EXPECT_FALSE(tag.Open(dir / TEXT("missing.mp3"), ID3_FILE_MODE_READONLY));
+        EXPECT_EQ(tag.Lyrics(), WString()) << "nothing of b is left";
+        ExpectHeld(b, false);
+
+        ASSERT_TRUE(tag.Open(a, ID3_FILE_MODE_READWRITE));
+        EXPECT_EQ(Utf8(tag.Lyrics()), "lyrics of a");
+        ExpectHeld(a, true);
     }
-    EXPECT_FALSE(HeldOpen(a));
+    ExpectHeld(a, false);  // the destructor closes it
 }
-#endif
 
 TEST(Mp3Tag, NamesOutsideTheAnsiCodePageOpen)
 {
