@@ -75,63 +75,29 @@ struct Row {
 };
 
 const Row dispatchTable[] = {
-    {WM_CREATE, "OnCreate"},
-    {WM_INITDIALOG, "OnInitDialog"},
-    {WM_PARENTNOTIFY, "OnParentNotify"},
-    {WM_CLOSE, "OnClose"},
-    {WM_DESTROY, "OnDestroy"},
-    {WM_DROPFILES, "OnDropFiles"},
-    {WM_HSCROLL, "OnHScroll"},
-    {WM_VSCROLL, "OnVScroll"},
-    {WM_SIZE, "OnSize"},
-    {WM_MOVING, "OnMoving"},
-    {WM_MOVE, "OnMove"},
-    {WM_NCACTIVATE, "OnNcActivate"},
-    {WM_ACTIVATE, "OnActivate"},
-    {WM_WINDOWPOSCHANGING, "OnWindowPosChanging"},
-    {WM_WINDOWPOSCHANGED, "OnWindowPosChanged"},
-    {WM_TIMER, "OnTimer"},
-    {WM_PAINT, "OnPaint"},
-    {WM_ERASEBKGND, "OnEraseBkgnd"},
-    {WM_USER, "OnUser"},
-    {WM_GETDLGCODE, "OnGetDlgCode"},
-    {WM_GETMINMAXINFO, "OnGetMinMaxInfo"},
-    {WM_NCCALCSIZE, "OnNcCalcSize"},
-    {WM_INITMENU, "OnInitMenu"},
-    {WM_INITMENUPOPUP, "OnInitMenuPopup"},
-    {WM_MENUSELECT, "OnMenuSelect"},
-    {WM_CONTEXTMENU, "OnContextMenu"},
-    {WM_DRAWITEM, "OnDrawItem"},
-    {WM_SETFOCUS, "OnSetFocus"},
-    {WM_KILLFOCUS, "OnKillFocus"},
-    {WM_MOUSEMOVE, "OnMouseMove"},
-    {WM_SETCURSOR, "OnSetCursor"},
-    {WM_KEYDOWN, "OnKeyDown"},
-    {WM_KEYUP, "OnKeyUp"},
-    {WM_SYSKEYDOWN, "OnSysKeyDown"},
-    {WM_SYSKEYUP, "OnSysKeyUp"},
-    {WM_LBUTTONDOWN, "OnLeftButtonDown"},
-    {WM_LBUTTONUP, "OnLeftButtonUp"},
-    {WM_LBUTTONDBLCLK, "OnLeftButtonDblClk"},
-    {WM_RBUTTONDOWN, "OnRightButtonDown"},
-    {WM_RBUTTONUP, "OnRightButtonUp"},
-    {WM_RBUTTONDBLCLK, "OnRightButtonDblClk"},
-    {WM_NCLBUTTONDOWN, "OnNcLeftButtonDown"},
-    {WM_NCLBUTTONUP, "OnNcLeftButtonUp"},
-    {WM_NCRBUTTONDOWN, "OnNcRightButtonDown"},
-    {WM_NCRBUTTONUP, "OnNcRightButtonUp"},
-    {WM_ENTERSIZEMOVE, "OnEnterSizeMove"},
-    {WM_EXITSIZEMOVE, "OnExitSizeMove"},
-    {0x0019, "OnCtlColor"},
-    {WM_CTLCOLORSTATIC, "OnCtlColorStatic"},
-    {BM_SETCHECK, "OnSetCheck"},
+    {WM_CREATE, "OnCreate"}, {WM_INITDIALOG, "OnInitDialog"}, {WM_PARENTNOTIFY, "OnParentNotify"},
+    {WM_CLOSE, "OnClose"}, {WM_DESTROY, "OnDestroy"}, {WM_DROPFILES, "OnDropFiles"},
+    {WM_HSCROLL, "OnHScroll"}, {WM_VSCROLL, "OnVScroll"}, {WM_SIZE, "OnSize"},
+    {WM_MOVING, "OnMoving"}, {WM_MOVE, "OnMove"}, {WM_NCACTIVATE, "OnNcActivate"},
+    {WM_ACTIVATE, "OnActivate"}, {WM_WINDOWPOSCHANGING, "OnWindowPosChanging"},
+    {WM_WINDOWPOSCHANGED, "OnWindowPosChanged"}, {WM_TIMER, "OnTimer"}, {WM_PAINT, "OnPaint"},
+    {WM_ERASEBKGND, "OnEraseBkgnd"}, {WM_USER, "OnUser"}, {WM_GETDLGCODE, "OnGetDlgCode"},
+    {WM_GETMINMAXINFO, "OnGetMinMaxInfo"}, {WM_NCCALCSIZE, "OnNcCalcSize"},
+    {WM_INITMENU, "OnInitMenu"}, {WM_INITMENUPOPUP, "OnInitMenuPopup"},
+    {WM_MENUSELECT, "OnMenuSelect"}, {WM_CONTEXTMENU, "OnContextMenu"}, {WM_DRAWITEM, "OnDrawItem"},
+    {WM_SETFOCUS, "OnSetFocus"}, {WM_KILLFOCUS, "OnKillFocus"}, {WM_MOUSEMOVE, "OnMouseMove"},
+    {WM_SETCURSOR, "OnSetCursor"}, {WM_KEYDOWN, "OnKeyDown"}, {WM_KEYUP, "OnKeyUp"},
+    {WM_SYSKEYDOWN, "OnSysKeyDown"}, {WM_SYSKEYUP, "OnSysKeyUp"},
+    {WM_LBUTTONDOWN, "OnLeftButtonDown"}, {WM_LBUTTONUP, "OnLeftButtonUp"},
+    {WM_LBUTTONDBLCLK, "OnLeftButtonDblClk"}, {WM_RBUTTONDOWN, "OnRightButtonDown"},
+    {WM_RBUTTONUP, "OnRightButtonUp"}, {WM_RBUTTONDBLCLK, "OnRightButtonDblClk"},
+    {WM_NCLBUTTONDOWN, "OnNcLeftButtonDown"}, {WM_NCLBUTTONUP, "OnNcLeftButtonUp"},
+    {WM_NCRBUTTONDOWN, "OnNcRightButtonDown"}, {WM_NCRBUTTONUP, "OnNcRightButtonUp"},
+    {WM_ENTERSIZEMOVE, "OnEnterSizeMove"}, {WM_EXITSIZEMOVE, "OnExitSizeMove"},
+    {0x0019, "OnCtlColor"}, {WM_CTLCOLORSTATIC, "OnCtlColorStatic"}, {BM_SETCHECK, "OnSetCheck"},
     // Unmapped messages go straight to OnMessage.
-    {WM_USER + 1, nullptr},
-    {WM_NCCREATE, nullptr},
-    {WM_NCDESTROY, nullptr},
-    {WM_CHAR, nullptr},
-    {WM_CTLCOLOREDIT, nullptr},
-    {WM_CTLCOLORBTN, nullptr},
+    {WM_USER + 1, nullptr}, {WM_NCCREATE, nullptr}, {WM_NCDESTROY, nullptr}, {WM_CHAR, nullptr},
+    {WM_CTLCOLOREDIT, nullptr}, {WM_CTLCOLORBTN, nullptr},
 };
 
 TEST(WindowDispatch, EveryMessageReachesItsHandlerThenOnMessage)
@@ -219,10 +185,6 @@ TEST(WindowDispatch, GetTextOfEmptyAndFilledWindow)
     w.SetText(TEXT("日本語 text"));
     EXPECT_EQ(w.GetText(), WString(TEXT("日本語 text")));
 }
-
-} // namespace
-
-namespace {
 
 class Thrower : public Window {
 public:
