@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Configures (once) and builds the Winelib program and tests. Usage: build.sh [BUILD_DIR]
+# Configures and builds the Winelib program and tests.
+# Usage: build.sh [BUILD_DIR [cmake --build options, e.g. --target tagscribe]]
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$top/build}"
+shift || true
 CC=winegcc CXX=wineg++ cmake -S "$top" -B "$build" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)" "$@"

@@ -161,8 +161,9 @@ TEST(DialogTemplate, ControlsMatchDesignInOrder)
         const Control& want = kControls[i];
         SCOPED_TRACE("child " + std::to_string(i) + " id " + std::to_string(want.id));
         EXPECT_EQ(static_cast<int>(GetWindowLongPtrW(child, GWLP_ID)), want.id);
-        if (want.id != -1)
+        if (want.id != -1) {
             EXPECT_EQ(GetDlgItem(dlg, want.id), child);
+        }
         bool edit = want.style == kEdit;
         EXPECT_EQ(ClassOf(child), edit ? "Edit" : "Button");
         EXPECT_EQ(TextOf(child), WString(want.caption)) << Utf8(TextOf(child));
@@ -171,8 +172,9 @@ TEST(DialogTemplate, ControlsMatchDesignInOrder)
         DWORD live = GetWindowLongW(child, GWL_STYLE);
         DWORD liveEx = GetWindowLongW(child, GWL_EXSTYLE);
         EXPECT_EQ(live & ~DWORD(WS_BORDER), want.style & ~DWORD(WS_BORDER)) << std::hex << live;
-        if (edit)
+        if (edit) {
             EXPECT_TRUE((live & WS_BORDER) || (liveEx & WS_EX_CLIENTEDGE)) << std::hex << live;
+        }
         EXPECT_EQ(liveEx & ~DWORD(WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY), 0u) << std::hex << liveEx;
 
         RECT designed = DesignedRect(dlg, want.x, want.y, want.cx, want.cy);
