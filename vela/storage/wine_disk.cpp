@@ -53,10 +53,26 @@ bool CreateNew(const std::string& path)
     return true;
 }
 
-// A file that Wine holds open, so that others meet its share mode, while the
-// bytes move through a Unix descriptor of the same file: every Wine call is
-// a round trip to the Wine server, and those dominate the cost of a small
-// file.
+// Opens an output for writing as Wine would create or truncate it: a name
+// found in any letter case is truncated in place, a new one is created under
+// the name given. -1 when this route does not apply or fails; Wine then
+// decides, and sets the error.
+int OpenOutput(const UnixName& name)
+{
+    if (name.state == UnixName::Found)
+        return open(name.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (name.state != UnixName::Missing || IsProgramName(name.path))
+        return -1;
+    const int fd = open(name.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        NoteCreated(name.path);
+    return fd;
+}
+
+// The bytes of a file move through a Unix descriptor: every Wine call is a
+// round trip to the Wine server, and those dominate the cost of a small file.
+// A file opened by OpenFile also stays held by Wine, so that others meet its
+// share mode; an output holds nothing else.
 class UnixFile : public DiskFile {
 public:
     UnixFile(std::unique_ptr<DiskFile> held, int fd) : held_(std::move(held)), fd_(fd) {}
@@ -125,6 +141,23 @@ public:
         if (fd < 0)
             return held;
         return std::make_unique<UnixFile>(std::move(held), fd);
+    }
+
+    std::unique_ptr<DiskFile> CreateOutput(const WString& path) override
+    {
+        const UnixName name = FindUnixName(path);
+        if (name.state == UnixName::Found && !S_ISREG(name.info.st_mode)) {
+            if (S_ISDIR(name.info.st_mode))
+                return Win32Disk().OpenFile(path, true);  // fails with Wine's error
+            // A pipe would stall the open until someone reads it, and a
+            // device is no place for a text file.
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        const int fd = OpenOutput(name);
+        if (fd < 0)
+            return Win32Disk().OpenFile(path, true);
+        return std::make_unique<UnixFile>(nullptr, fd);
     }
 
     // Wine's file index is the inode number, but its volume serial number
