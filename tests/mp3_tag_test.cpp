@@ -161,6 +161,21 @@ TEST(Mp3Tag, LineBreaksAndSupplementaryCharactersKept)
     }
 }
 
+// The library decodes UTF-8 sequences of five bytes to values past U+10FFFF,
+// which UTF-16 cannot carry: they read as its middle dot. U+10FFFF itself is
+// the last surrogate pair.
+TEST(Mp3Tag, ValuesPastTheLastCharacterReadAsTheLibrarysMiddleDot)
+{
+    TempDir dir;
+    const WString path = dir / TEXT("far.mp3");
+    const char* lyrics = "a\xF8\x88\x80\x80\x80" "b\xF4\x8F\xBF\xBF";
+    ASSERT_TRUE(WriteBytes(path, mp3::FileWithLyrics(lyrics, 4, Encoding::Utf8)));
+    vela::Mp3Tag tag;
+    ASSERT_TRUE(tag.Open(path, ID3_FILE_MODE_READONLY));
+    const WString expected = {WCHAR('a'), WCHAR(0xB7), WCHAR('b'), WCHAR(0xDBFF), WCHAR(0xDFFF)};
+    EXPECT_EQ(tag.Lyrics(), expected);
+}
+
 TEST(Mp3Tag, EmptyLyricsAndNoLyrics)
 {
     TempDir dir;

@@ -2,9 +2,6 @@
 
 #include <id3tag.h>
 
-#include <cstdlib>
-#include <memory>
-
 #ifdef __WINE__
 #include "vela/storage/unix_names.h"
 #else
@@ -54,9 +51,23 @@ id3_file* OpenTagFile(const WString& path, int mode)
 #endif
 }
 
-struct FreeDeleter {
-    void operator()(void* p) const { std::free(p); }
-};
+// libid3tag's middle dot, which stands for a value past U+10FFFF.
+constexpr id3_ucs4_t kReplacement = 0xB7;
+
+// One character as id3_utf16_encodechar writes it: a surrogate pair above
+// U+FFFF, anything else as one code unit.
+void AppendUtf16(WString& text, id3_ucs4_t c)
+{
+    if (c >= 0x110000)
+        c = kReplacement;
+    if (c < 0x10000) {
+        text += static_cast<WCHAR>(c);
+        return;
+    }
+    c -= 0x10000;
+    text += static_cast<WCHAR>(0xD800 | ((c >> 10) & 0x3FF));
+    text += static_cast<WCHAR>(0xDC00 | (c & 0x3FF));
+}
 
 } // namespace
 
@@ -96,13 +107,15 @@ WString Mp3Tag::Lyrics() const
     const id3_ucs4_t* text = id3_field_getfullstring(field);
     if (text == nullptr)
         return WString();
-    std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
-    if (!copy)
-        return WString();  // out of memory: no lyrics rather than a failure
-    const id3_utf16_t* units = copy.get();
+    // The UTF-16 that id3_ucs4_utf16duplicate gives, built directly: the
+    // library measures, allocates and encodes in separate passes.
+    size_t length = 0;
+    while (text[length] != 0)
+        ++length;
     WString lyrics;
-    for (; *units != 0; ++units)
-        lyrics += static_cast<WCHAR>(*units);
+    lyrics.reserve(length);
+    for (; *text != 0; ++text)
+        AppendUtf16(lyrics, *text);
     return lyrics;
 }
 
