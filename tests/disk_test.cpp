@@ -337,6 +337,7 @@ TEST(DiskOutput, UnixOutputsAsWineMakesThem)
     SetLastError(0);
     EXPECT_FALSE(vela::WineDisk().CreateOutput(dir / TEXT("pipe.txt")));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    unlink((folder + "/pipe.txt").c_str());
 }
 #endif
 

@@ -17,6 +17,7 @@
 #ifdef __WINE__
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -327,6 +328,31 @@ TEST(Mp3Tag, DestructorClosesTheFile)
         EXPECT_TRUE(HeldOpen(a));
     }
     EXPECT_FALSE(HeldOpen(a));
+}
+#endif
+
+#ifdef __WINE__
+// Under Winelib a name is tried as spelt, then in any letter case as Wine
+// matches it; only regular files open, so a pipe is refused, not waited on.
+TEST(Mp3Tag, UnixRouteMatchesLetterCaseAndOpensRegularFilesOnly)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir / TEXT("Song.MP3"), mp3::FileWithLyrics("cased")));
+    ASSERT_TRUE(MakeFolder(dir / TEXT("folder.mp3")));
+    char* unixDir = wine_get_unix_file_name(dir.Path().c_str());
+    ASSERT_NE(unixDir, nullptr);
+    const std::string pipe = std::string(unixDir) + "/pipe.mp3";
+    HeapFree(GetProcessHeap(), 0, unixDir);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    vela::Mp3Tag tag;
+    for (int mode : {ID3_FILE_MODE_READONLY, ID3_FILE_MODE_READWRITE}) {
+        ASSERT_TRUE(tag.Open(dir / TEXT("song.mp3"), mode)) << mode;
+        EXPECT_EQ(Utf8(tag.Lyrics()), "cased") << mode;
+        EXPECT_FALSE(tag.Open(dir / TEXT("FOLDER.mp3"), mode)) << mode;
+        EXPECT_FALSE(tag.Open(dir / TEXT("pipe.mp3"), mode)) << mode;
+        EXPECT_FALSE(tag.Open(dir / TEXT("PIPE.mp3"), mode)) << mode;
+    }
+    unlink(pipe.c_str());
 }
 #endif
 

@@ -165,8 +165,12 @@ public:
     // drive; the device number tells those apart as well.
     bool SameFile(const WString& first, const WString& second) override
     {
-        const UnixName a = FindUnixName(first);
+        // The second is looked up first: an output that does not exist yet,
+        // the export's usual case, then settles it with one lookup.
         const UnixName b = FindUnixName(second);
+        if (b.state == UnixName::Missing)
+            return false;
+        const UnixName a = FindUnixName(first);
         if (a.state == UnixName::Found && b.state == UnixName::Found)
             return a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino;
         if (a.state == UnixName::Unknown || b.state == UnixName::Unknown)
