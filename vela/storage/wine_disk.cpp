@@ -119,10 +119,11 @@ private:
     int fd_;
 };
 
-// Names are found with Unix calls (see unix_names.h), but every file is still
-// opened through Wine with the exact name found, so that share modes, access
-// checks and error codes stay Wine's. Whatever is not plainly so is handed to
-// Win32 unchanged.
+// Names are found with Unix calls (see unix_names.h). OpenFile still opens
+// every file through Wine with the exact name found, so that share modes,
+// access checks and error codes stay Wine's; CreateOutput opens by Unix
+// calls alone and leaves only its failures to Wine, for their error codes.
+// Whatever is not plainly so is handed to Win32 unchanged.
 class Wine : public Disk {
 public:
     std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
