@@ -69,8 +69,12 @@ void Tagscribe::ExportLyrics()
         // spelling, would wipe the track.
         if (IsSameFile(path, target))
             continue;
-        if (output.Open(target, vela::File::WriteMode))
+        // Nothing here needs others kept out of the output while it is
+        // written: the input is protected by the check above.
+        if (output.Open(target, vela::File::OutputMode)) {
             output.Write(lyrics.data(), static_cast<DWORD>(lyrics.size()));
+            output.Close();
+        }
     }
     pending_.clear();
 }

@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <climits>
+
 namespace {
 
 // A zero-filled copy of the text with room for `extra` more characters, so
@@ -72,11 +74,23 @@ WString ModulePath()
 
 std::string ToAnsi(const WString& text)
 {
-    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return std::string();
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    // No code page spends more than four bytes on one UTF-16 unit: with that
+    // much room one call converts, where measuring first would take two.
+    std::string bytes;
+    int size = 0;
+    if (text.size() < INT_MAX / 8) {
+        bytes.resize(text.size() * 4 + 1);
+        size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0],
+                                   static_cast<int>(bytes.size()), nullptr, nullptr);
+    }
+    if (size <= 0) {
+        size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        if (size <= 0)
+            return std::string();
+        bytes.assign(static_cast<size_t>(size), '\0');
+        size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    }
+    bytes.resize(static_cast<size_t>(size > 0 ? size : 0));
     while (!bytes.empty() && bytes.back() == '\0')
         bytes.pop_back();
     return bytes;

@@ -96,6 +96,23 @@ void Run(vela::Disk& disk, const char* name, const std::string& unixRoot, const 
                 file.Write("la la\r\nla", 9) != 9)
                 std::abort();
     });
+    // The export's way: the same files once more, as outputs, then new ones.
+    Time("rewrite output (File output)", files, [&] {
+        vela::File file;
+        for (const auto& entry : list.files)
+            if (!file.Open(entry.path.substr(0, entry.path.size() - 3) + TEXT("Txt"),
+                           vela::File::OutputMode) ||
+                file.Write("la la\r\nla", 9) != 9)
+                std::abort();
+    });
+    Time("create output (File output)", files, [&] {
+        vela::File file;
+        for (const auto& entry : list.files)
+            if (!file.Open(entry.path.substr(0, entry.path.size() - 3) + TEXT("lrc"),
+                           vela::File::OutputMode) ||
+                file.Write("la la\r\nla", 9) != 9)
+                std::abort();
+    });
 }
 
 } // namespace

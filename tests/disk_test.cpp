@@ -62,6 +62,10 @@ protected:
     TempDir dir;
 };
 
+// The general way of writing a file and the export's outputs must meet names
+// alike.
+const int kWriteModes[] = {File::WriteMode, File::OutputMode};
+
 // Wine matches names regardless of letter case: writing song.txt where
 // song.TXT exists must empty that file, not add a second one.
 TEST_P(DiskWrite, WritingTruncatesAFileWhoseNameDiffersInCaseOnly)
@@ -71,34 +75,42 @@ TEST_P(DiskWrite, WritingTruncatesAFileWhoseNameDiffersInCaseOnly)
         const char* written;
     } cases[] = {{"song.TXT", "song.txt"}, {"SONG.txt", "song.txt"}, {"曲Ä.txt", "曲ä.TXT"},
                  {"same.txt", "same.txt"}};
-    for (const Case& c : cases) {
-        TempDir folder;
-        ASSERT_TRUE(WriteBytes(folder / Wide(c.existing), "old contents"));
-        File file;
-        ASSERT_TRUE(file.Open(folder / Wide(c.written), File::WriteMode)) << c.written;
-        EXPECT_EQ(file.Write("new", 3), 3u);
-        file.Close();
-        EXPECT_EQ(Names(folder.Path()), std::vector<WString>{Wide(c.existing)}) << c.written;
-        EXPECT_EQ(ReadBytes(folder / Wide(c.existing)), "new") << c.written;
+    for (int mode : kWriteModes) {
+        for (const Case& c : cases) {
+            TempDir folder;
+            ASSERT_TRUE(WriteBytes(folder / Wide(c.existing), "old contents"));
+            File file;
+            ASSERT_TRUE(file.Open(folder / Wide(c.written), mode)) << c.written << " " << mode;
+            EXPECT_EQ(file.Write("new", 3), 3u);
+            file.Close();
+            EXPECT_EQ(Names(folder.Path()), std::vector<WString>{Wide(c.existing)})
+                << c.written << " " << mode;
+            EXPECT_EQ(ReadBytes(folder / Wide(c.existing)), "new") << c.written << " " << mode;
+        }
     }
 }
 
-// Many new files in one folder, each then written again under another case.
+// Many new files in one folder, each then written again under another case,
+// the second time in the other write mode.
 TEST_P(DiskWrite, ManyNewFilesThenRewrittenInOtherCase)
 {
-    for (int i = 0; i < 50; ++i) {
-        File file;
-        ASSERT_TRUE(file.Open(dir / Wide("t" + std::to_string(i) + ".txt"), File::WriteMode));
-        file.Write("x", 1);
+    for (int created : kWriteModes) {
+        const int rewritten = created == File::WriteMode ? File::OutputMode : File::WriteMode;
+        TempDir folder;
+        for (int i = 0; i < 50; ++i) {
+            File file;
+            ASSERT_TRUE(file.Open(folder / Wide("t" + std::to_string(i) + ".txt"), created));
+            file.Write("x", 1);
+        }
+        for (int i = 0; i < 50; i += 7) {
+            File file;
+            ASSERT_TRUE(file.Open(folder / Wide("T" + std::to_string(i) + ".TXT"), rewritten));
+            file.Write("yy", 2);
+        }
+        EXPECT_EQ(Names(folder.Path()).size(), 50u) << created;
+        EXPECT_EQ(ReadBytes(folder / TEXT("t49.txt")), "yy") << created;
+        EXPECT_EQ(ReadBytes(folder / TEXT("t48.txt")), "x") << created;
     }
-    for (int i = 0; i < 50; i += 7) {
-        File file;
-        ASSERT_TRUE(file.Open(dir / Wide("T" + std::to_string(i) + ".TXT"), File::WriteMode));
-        file.Write("yy", 2);
-    }
-    EXPECT_EQ(Names(dir.Path()).size(), 50u);
-    EXPECT_EQ(ReadBytes(dir / TEXT("t49.txt")), "yy");
-    EXPECT_EQ(ReadBytes(dir / TEXT("t48.txt")), "x");
 }
 
 TEST_P(DiskWrite, FailuresLeaveTheFileClosed)
@@ -134,14 +146,51 @@ TEST_P(DiskWrite, FailuresLeaveTheFileClosed)
     const bool expected = reference.Open(dir / TEXT("locked.txt"), File::WriteMode);
     reference.Close();
     vela::UseDisk(previous);
-    ASSERT_TRUE(WriteBytes(dir / TEXT("locked2.txt"), "keep"));
-    ASSERT_TRUE(SetFileAttributesW((dir / TEXT("locked2.txt")).c_str(), FILE_ATTRIBUTE_READONLY));
-    File file;
-    EXPECT_EQ(file.Open(dir / TEXT("locked2.txt"), File::WriteMode), expected);
-    file.Close();
-    EXPECT_EQ(ReadBytes(dir / TEXT("locked2.txt")), expected ? "" : "keep");
-    for (const WCHAR* name : {TEXT("locked.txt"), TEXT("locked2.txt")})
-        SetFileAttributesW((dir / name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (int mode : kWriteModes) {
+        const WString locked = dir / Wide("locked-" + std::to_string(mode) + ".txt");
+        ASSERT_TRUE(WriteBytes(locked, "keep"));
+        ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+        File file;
+        EXPECT_EQ(file.Open(locked, mode), expected) << mode;
+        file.Close();
+        EXPECT_EQ(ReadBytes(locked), expected ? "" : "keep") << mode;
+        SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    SetFileAttributesW((dir / TEXT("locked.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// An output that cannot be written fails with the error Win32 gives for it,
+// and leaves nothing behind.
+TEST_P(DiskWrite, OutputFailuresGiveWin32sErrors)
+{
+    ASSERT_TRUE(MakeFolder(dir / TEXT("folder")));
+    ASSERT_TRUE(MakeFolder(dir / TEXT("Upper.TXT")));
+    ASSERT_TRUE(WriteBytes(dir / TEXT("file.txt"), "keep"));
+    const struct {
+        const char* name;
+        WString path;
+    } cases[] = {
+        {"a folder", dir / TEXT("folder")},
+        {"a folder in other letter case", dir / TEXT("upper.txt")},
+        {"missing folder", dir / TEXT("none\\x.txt")},
+        {"a file as the folder", dir / TEXT("file.txt\\x.txt")},
+        {"wildcard", dir / TEXT("a*.txt")},
+        {"trailing backslash", dir / TEXT("new.txt\\")},
+        {"empty", WString()},
+    };
+    for (const auto& c : cases) {
+        SetLastError(0);
+        ASSERT_FALSE(vela::Win32Disk().OpenFile(c.path, true)) << c.name;
+        const DWORD expected = GetLastError();
+        SetLastError(0);
+        EXPECT_FALSE(vela::CurrentDisk().CreateOutput(c.path)) << c.name;
+        EXPECT_EQ(GetLastError(), expected) << c.name;
+        File file;
+        EXPECT_FALSE(file.Open(c.path, File::OutputMode)) << c.name;
+    }
+    EXPECT_EQ(Names(dir.Path()),
+              (std::vector<WString>{TEXT("file.txt"), TEXT("folder"), TEXT("Upper.TXT")}));
+    EXPECT_EQ(ReadBytes(dir / TEXT("file.txt")), "keep");
 }
 
 // Around the 260-character limit both disks must agree, whatever Wine does.
@@ -163,8 +212,12 @@ TEST_P(DiskWrite, PathsAroundTheLengthLimitBehaveAsWin32)
         DeleteFileW(path.c_str());
         vela::UseDisk(previous);
 
-        File file;
-        EXPECT_EQ(file.Open(path, File::WriteMode), expected) << length;
+        for (int mode : kWriteModes) {
+            File file;
+            EXPECT_EQ(file.Open(path, mode), expected) << length << " " << mode;
+            file.Close();
+            DeleteFileW(path.c_str());
+        }
     }
 }
 
@@ -228,23 +281,63 @@ TEST(DiskSearch, UnixOnlyEntriesListAsWin32Does)
 // by which the index notices a changed folder.)
 TEST(DiskSearch, UnixIndexSeesNamesAddedBehindItsBack)
 {
-    TempDir dir;
     vela::Disk& previous = vela::CurrentDisk();
     vela::UseDisk(vela::WineDisk());
-    File file;
-    ASSERT_TRUE(file.Open(dir / TEXT("first.txt"), File::WriteMode));
-    file.Close();
-    Sleep(30);
-    const int fd = open((UnixPath(dir.Path()) + "/LATER.TXT").c_str(), O_WRONLY | O_CREAT, 0666);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, "old", 3), 3);
-    close(fd);
-    ASSERT_TRUE(file.Open(dir / TEXT("later.txt"), File::WriteMode));
-    file.Write("new", 3);
-    file.Close();
+    for (int mode : kWriteModes) {
+        TempDir dir;
+        File file;
+        ASSERT_TRUE(file.Open(dir / TEXT("first.txt"), mode));
+        file.Close();
+        Sleep(30);
+        const std::string later = UnixPath(dir.Path()) + "/LATER.TXT";
+        const int fd = open(later.c_str(), O_WRONLY | O_CREAT, 0666);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(write(fd, "old", 3), 3);
+        close(fd);
+        ASSERT_TRUE(file.Open(dir / TEXT("later.txt"), mode));
+        file.Write("new", 3);
+        file.Close();
+        EXPECT_EQ(Names(dir.Path()), (std::vector<WString>{TEXT("first.txt"), TEXT("LATER.TXT")}))
+            << mode;
+        EXPECT_EQ(ReadBytes(dir / TEXT("LATER.TXT")), "new") << mode;
+    }
     vela::UseDisk(previous);
-    EXPECT_EQ(Names(dir.Path()), (std::vector<WString>{TEXT("first.txt"), TEXT("LATER.TXT")}));
-    EXPECT_EQ(ReadBytes(dir / TEXT("LATER.TXT")), "new");
+}
+
+// Outputs made by Unix calls get the permissions Wine gives new files
+// (program names are left to Wine, which marks them executable); a link is
+// written through; a pipe is refused at once rather than waited on.
+TEST(DiskOutput, UnixOutputsAsWineMakesThem)
+{
+    TempDir dir;
+    const std::string folder = UnixPath(dir.Path());
+    ASSERT_FALSE(folder.empty());
+    for (const char* name : {"a.txt", "b.EXE"}) {
+        const WString viaWine = dir / Wide(std::string("wine-") + name);
+        const WString viaUnix = dir / Wide(std::string("unix-") + name);
+        ASSERT_TRUE(vela::Win32Disk().OpenFile(viaWine, true)) << name;
+        ASSERT_TRUE(vela::WineDisk().CreateOutput(viaUnix)) << name;
+        struct stat made = {}, expected = {};
+        ASSERT_EQ(stat(UnixPath(viaWine).c_str(), &expected), 0) << name;
+        ASSERT_EQ(stat(UnixPath(viaUnix).c_str(), &made), 0) << name;
+        EXPECT_EQ(made.st_mode, expected.st_mode) << name;
+    }
+
+    ASSERT_TRUE(WriteBytes(dir / TEXT("target.txt"), "old"));
+    ASSERT_EQ(symlink("target.txt", (folder + "/Link.txt").c_str()), 0);
+    {
+        auto file = vela::WineDisk().CreateOutput(dir / TEXT("link.TXT"));
+        ASSERT_TRUE(file);
+        DWORD done = 0;
+        EXPECT_TRUE(file->Write("new", 3, done));
+    }
+    EXPECT_EQ(ReadBytes(dir / TEXT("target.txt")), "new");
+
+    ASSERT_EQ(mkfifo((folder + "/pipe.txt").c_str(), 0666), 0);
+    SetLastError(0);
+    EXPECT_FALSE(vela::WineDisk().CreateOutput(dir / TEXT("pipe.txt")));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    unlink((folder + "/pipe.txt").c_str());
 }
 #endif
 

@@ -17,6 +17,7 @@
 #ifdef __WINE__
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -147,6 +148,21 @@ TEST(Mp3Tag, LineBreaksAndSupplementaryCharactersKept)
     for (const auto& e : encodings)
         EXPECT_EQ(LyricsOf(dir, mp3::FileWithLyrics(note, e.first, e.second)), note)
             << Code(e.second);
+}
+
+// The library decodes UTF-8 sequences of five bytes to values past U+10FFFF,
+// which UTF-16 cannot carry: they read as its middle dot. U+10FFFF itself is
+// the last surrogate pair.
+TEST(Mp3Tag, ValuesPastTheLastCharacterReadAsTheLibrarysMiddleDot)
+{
+    TempDir dir;
+    const WString path = dir / TEXT("far.mp3");
+    const char* lyrics = "a\xF8\x88\x80\x80\x80" "b\xF4\x8F\xBF\xBF";
+    ASSERT_TRUE(WriteBytes(path, mp3::FileWithLyrics(lyrics, 4, Encoding::Utf8)));
+    vela::Mp3Tag tag;
+    ASSERT_TRUE(tag.Open(path, ID3_FILE_MODE_READONLY));
+    const WString expected = {WCHAR('a'), WCHAR(0xB7), WCHAR('b'), WCHAR(0xDBFF), WCHAR(0xDFFF)};
+    EXPECT_EQ(tag.Lyrics(), expected);
 }
 
 TEST(Mp3Tag, EmptyLyricsNoLyricsAndNoTag)
@@ -298,6 +314,31 @@ TEST(Mp3Tag, SecondOpenAndDestructorCloseTheFile)
     }
     ExpectHeld(a, false);  // the destructor closes it
 }
+
+#ifdef __WINE__
+// Under Winelib a name is tried as spelt, then in any letter case as Wine
+// matches it; only regular files open, so a pipe is refused, not waited on.
+TEST(Mp3Tag, UnixRouteMatchesLetterCaseAndOpensRegularFilesOnly)
+{
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir / TEXT("Song.MP3"), mp3::FileWithLyrics("cased")));
+    ASSERT_TRUE(MakeFolder(dir / TEXT("folder.mp3")));
+    char* unixDir = wine_get_unix_file_name(dir.Path().c_str());
+    ASSERT_NE(unixDir, nullptr);
+    const std::string pipe = std::string(unixDir) + "/pipe.mp3";
+    HeapFree(GetProcessHeap(), 0, unixDir);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    vela::Mp3Tag tag;
+    for (int mode : {ID3_FILE_MODE_READONLY, ID3_FILE_MODE_READWRITE}) {
+        ASSERT_TRUE(tag.Open(dir / TEXT("song.mp3"), mode)) << mode;
+        EXPECT_EQ(Utf8(tag.Lyrics()), "cased") << mode;
+        EXPECT_FALSE(tag.Open(dir / TEXT("FOLDER.mp3"), mode)) << mode;
+        EXPECT_FALSE(tag.Open(dir / TEXT("pipe.mp3"), mode)) << mode;
+        EXPECT_FALSE(tag.Open(dir / TEXT("PIPE.mp3"), mode)) << mode;
+    }
+    unlink(pipe.c_str());
+}
+#endif
 
 TEST(Mp3Tag, NamesOutsideTheAnsiCodePageOpen)
 {

@@ -7,6 +7,12 @@
 
 #ifdef __WINE__
 #include "vela/storage/unix_names.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #else
 #include <fcntl.h>
 #include <io.h>
@@ -16,41 +22,82 @@ namespace vela {
 
 namespace {
 
-// Hands the wide path to libid3tag without a trip through the ANSI code page,
-// which cannot name every file. Under Winelib the library is a Unix one and
-// takes the Unix name of the file; on Windows it takes a descriptor that the
-// C runtime opened from the wide name.
-id3_file* OpenTagFile(const WString& path, int mode)
+// The library's file on a descriptor opened here; the descriptor is closed
+// when the library cannot take it.
+id3_file* TagFileOn(int fd, id3_file_mode mode)
 {
-    auto fileMode = static_cast<id3_file_mode>(mode);
+    id3_file* file = id3_file_fdopen(fd, mode);
+    if (file == nullptr) {
 #ifdef __WINE__
-    // The folder's Unix name is known after the first file; a name that
-    // cannot be composed goes through Wine's own conversion.
-    UnixName name = FindUnixName(path);
-    if (name.state == UnixName::Missing)
-        return nullptr;
-    if (name.state == UnixName::Found)
-        return S_ISDIR(name.info.st_mode) ? nullptr : id3_file_open(name.path.c_str(), fileMode);
-    // The C runtime under Unix opens folders too; on Windows _wopen refuses
-    // them.
+        close(fd);
+#else
+        _close(fd);
+#endif
+    }
+    return file;
+}
+
+#ifdef __WINE__
+// A descriptor on a regular file, or -1. A folder is no track, and a pipe
+// would stall the open, so it is opened without waiting and checked before
+// use (for a regular file the flag changes nothing). `missing` tells that
+// nothing has the name as spelt.
+int OpenTrack(const std::string& unixPath, id3_file_mode mode, bool& missing)
+{
+    const int access = mode == ID3_FILE_MODE_READWRITE ? O_RDWR : O_RDONLY;
+    const int fd = open(unixPath.c_str(), access | O_NONBLOCK | O_CLOEXEC);
+    missing = fd < 0 && errno == ENOENT;
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A name that cannot be composed goes through Wine's own conversion. The C
+// runtime under Unix opens folders too; on Windows _wopen refuses them.
+id3_file* OpenThroughWine(const WString& path, id3_file_mode mode)
+{
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
     char* unixPath = wine_get_unix_file_name(path.c_str());
     if (unixPath == nullptr)
         return nullptr;
-    id3_file* file = id3_file_open(unixPath, fileMode);
+    id3_file* file = id3_file_open(unixPath, mode);
     HeapFree(GetProcessHeap(), 0, unixPath);
     return file;
+}
+#endif
+
+// Hands the wide path to libid3tag without a trip through the ANSI code page,
+// which cannot name every file. Under Winelib the library is a Unix one and
+// takes a descriptor opened on the file's Unix name; on Windows one that the
+// C runtime opened from the wide name.
+id3_file* OpenTagFile(const WString& path, int mode)
+{
+    auto fileMode = static_cast<id3_file_mode>(mode);
+#ifdef __WINE__
+    // The name as spelt is tried first, which spares a lookup; the folder's
+    // Unix name is known after the first file.
+    const std::string exact = ExactUnixPath(path);
+    bool missing = true;
+    int fd = exact.empty() ? -1 : OpenTrack(exact, fileMode, missing);
+    if (fd < 0 && missing) {
+        const UnixName name = FindUnixName(path);
+        if (name.state == UnixName::Found)
+            fd = OpenTrack(name.path, fileMode, missing);
+        else if (name.state == UnixName::Unknown)
+            return OpenThroughWine(path, fileMode);
+    }
+    return fd < 0 ? nullptr : TagFileOn(fd, fileMode);
 #else
     int access = mode == ID3_FILE_MODE_READWRITE ? _O_RDWR : _O_RDONLY;
     int fd = _wopen(path.c_str(), access | _O_BINARY);
     if (fd < 0)
         return nullptr;
-    id3_file* file = id3_file_fdopen(fd, fileMode);
-    if (file == nullptr)
-        _close(fd);  // the library leaves the descriptor open when it fails
-    return file;
+    return TagFileOn(fd, fileMode);
 #endif
 }
 
@@ -99,11 +146,11 @@ WString Mp3Tag::Lyrics() const
     std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
     if (!copy)
         return WString();  // out of memory: no lyrics rather than a failure
-    const id3_utf16_t* units = copy.get();
-    WString lyrics;
-    for (; *units != 0; ++units)
-        lyrics += static_cast<WCHAR>(*units);
-    return lyrics;
+    const id3_utf16_t* begin = copy.get();
+    const id3_utf16_t* end = begin;
+    while (*end != 0)
+        ++end;
+    return WString(begin, end);
 }
 
 void Mp3Tag::Close()

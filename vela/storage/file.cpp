@@ -55,8 +55,9 @@ File::~File()
 bool File::Open(const WString& path, int mode)
 {
     Close();
-    const bool writing = mode == WriteMode;
-    auto disk = CurrentDisk().OpenFile(path, writing);
+    const bool writing = mode == WriteMode || mode == OutputMode;
+    auto disk = mode == OutputMode ? CurrentDisk().CreateOutput(path)
+                                   : CurrentDisk().OpenFile(path, writing);
     if (!disk) {
         ReportLastError();
         return false;

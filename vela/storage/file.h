@@ -22,7 +22,7 @@ using Bytes = std::vector<BYTE>;
 
 class File {
 public:
-    enum Mode { ReadMode = 0, WriteMode = 1 };
+    enum Mode { ReadMode = 0, WriteMode = 1, OutputMode = 2 };
 
     File();
     virtual ~File();
@@ -30,7 +30,11 @@ public:
     File& operator=(const File&) = delete;
 
     // Mode 0 reads an existing file, shared for reading only; mode 1 creates
-    // or truncates it, shared for writing only. Closes what was held first.
+    // or truncates it, shared for writing only. OutputMode creates or
+    // truncates it as well, for a file written at once and closed, and
+    // promises nothing about sharing (see Disk::CreateOutput): under Winelib
+    // others are not kept out, which makes it much cheaper. Closes what was
+    // held first.
     bool Open(const WString& path, int mode);
     // The vector is not owned: it must outlive the attachment. Always true.
     bool Attach(Bytes& bytes);

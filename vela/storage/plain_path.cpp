@@ -8,7 +8,7 @@
 namespace vela {
 namespace {
 
-bool SameLetters(const WString& name, size_t length, const char* device)
+bool SameLetters(const WCHAR* name, size_t length, const char* device)
 {
     for (size_t i = 0; i < length; ++i) {
         WCHAR c = name[i];
@@ -21,11 +21,11 @@ bool SameLetters(const WString& name, size_t length, const char* device)
 }
 
 // CON, NUL, COM1 and the rest name devices whatever extension follows.
-bool IsDeviceName(const WString& name)
+bool IsDeviceName(const WCHAR* name, size_t length)
 {
-    size_t stem = name.find(WCHAR('.'));
-    if (stem == WString::npos)
-        stem = name.size();
+    size_t stem = 0;
+    while (stem < length && name[stem] != '.')
+        ++stem;
     while (stem > 0 && name[stem - 1] == ' ')
         --stem;
     static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
@@ -37,14 +37,17 @@ bool IsDeviceName(const WString& name)
     return numbered && (SameLetters(name, 3, "COM") || SameLetters(name, 3, "LPT"));
 }
 
-bool IsPlainName(const WString& name)
+// One name of a path, seen in place: every path this program opens passes
+// here several times.
+bool IsPlainName(const WCHAR* name, size_t length)
 {
-    if (name.empty() || name == TEXT(".") || name == TEXT(".."))
+    if (length == 0 || (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.'))))
         return false;
-    if (name.back() == '.' || name.back() == ' ' || IsDeviceName(name))
+    if (name[length - 1] == '.' || name[length - 1] == ' ' || IsDeviceName(name, length))
         return false;
     const bool wide = UnixNamesAreUtf8();
-    for (WCHAR c : name) {
+    for (size_t i = 0; i < length; ++i) {
+        const WCHAR c = name[i];
         if (c < 0x20 || (c >= 0x80 && !wide) || (c >= 0xF000 && c <= 0xF0FF))
             return false;
         switch (c) {
@@ -72,7 +75,7 @@ bool IsPlainPath(const WString& path, bool folderSyntax)
             stop = path.size();
         else if (stop + 1 == path.size() && !folderSyntax)
             return false;
-        if (!IsPlainName(path.substr(start, stop - start)))
+        if (!IsPlainName(path.data() + start, stop - start))
             return false;
         start = stop + 1;
     }

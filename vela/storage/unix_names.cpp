@@ -97,6 +97,18 @@ std::string Join(const std::string& folder, const std::string& name)
     return folder == "/" ? folder + name : folder + "/" + name;
 }
 
+// The folder of a plain path and the Unix form of its last name; null when
+// either cannot be had.
+Folder* SplitPlainPath(const WString& path, std::string& leaf)
+{
+    const size_t slash = path.rfind(WCHAR('\\'));
+    if (!IsPlainPath(path, false) || slash == WString::npos || slash + 1 == path.size())
+        return nullptr;
+    if (!ToUtf8(path.substr(slash + 1), leaf))
+        return nullptr;
+    return FolderFor(path.substr(0, slash == 2 ? 3 : slash));
+}
+
 } // namespace
 
 std::string UnixFolder(const WString& folder)
@@ -105,16 +117,19 @@ std::string UnixFolder(const WString& folder)
     return known ? known->unixPath : std::string();
 }
 
+std::string ExactUnixPath(const WString& path)
+{
+    std::string leaf;
+    Folder* folder = SplitPlainPath(path, leaf);
+    return folder ? Join(folder->unixPath, leaf) : std::string();
+}
+
 UnixName FindUnixName(const WString& path)
 {
     UnixName result;
     const size_t slash = path.rfind(WCHAR('\\'));
-    if (!IsPlainPath(path, false) || slash == WString::npos || slash + 1 == path.size())
-        return result;
     std::string leaf;
-    if (!ToUtf8(path.substr(slash + 1), leaf))
-        return result;
-    Folder* folder = FolderFor(path.substr(0, slash == 2 ? 3 : slash));
+    Folder* folder = SplitPlainPath(path, leaf);
     if (folder == nullptr)
         return result;
 

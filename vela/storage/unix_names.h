@@ -29,6 +29,12 @@ struct UnixName {
 
 UnixName FindUnixName(const WString& path);
 
+// The Unix path that a plain path names when its letters are exactly those
+// on disk, with no call beyond converting the folder once; empty when the
+// path is not plain. For a caller that opens the file at once and asks
+// FindUnixName only when that fails.
+std::string ExactUnixPath(const WString& path);
+
 // The Unix path of a plain folder (no trailing slash), converted once and
 // remembered; empty when Wine cannot convert it.
 std::string UnixFolder(const WString& folder);

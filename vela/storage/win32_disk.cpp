@@ -93,6 +93,11 @@ public:
         return std::make_unique<Win32File>(handle);
     }
 
+    std::unique_ptr<DiskFile> CreateOutput(const WString& path) override
+    {
+        return OpenFile(path, true);
+    }
+
     bool SameFile(const WString& first, const WString& second) override
     {
         BY_HANDLE_FILE_INFORMATION a = {};

@@ -53,10 +53,26 @@ bool CreateNew(const std::string& path)
     return true;
 }
 
-// A file that Wine holds open, so that others meet its share mode, while the
-// bytes move through a Unix descriptor of the same file: every Wine call is
-// a round trip to the Wine server, and those dominate the cost of a small
-// file.
+// Opens an output for writing as Wine would create or truncate it: a name
+// found in any letter case is truncated in place, a new one is created under
+// the name given. -1 when this route does not apply or fails; Wine then
+// decides, and sets the error.
+int OpenOutput(const UnixName& name)
+{
+    if (name.state == UnixName::Found)
+        return open(name.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (name.state != UnixName::Missing || IsProgramName(name.path))
+        return -1;
+    const int fd = open(name.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        NoteCreated(name.path);
+    return fd;
+}
+
+// The bytes of a file move through a Unix descriptor: every Wine call is a
+// round trip to the Wine server, and those dominate the cost of a small file.
+// A file opened by OpenFile also stays held by Wine, so that others meet its
+// share mode; an output holds nothing else.
 class UnixFile : public DiskFile {
 public:
     UnixFile(std::unique_ptr<DiskFile> held, int fd) : held_(std::move(held)), fd_(fd) {}
@@ -103,10 +119,11 @@ private:
     int fd_;
 };
 
-// Names are found with Unix calls (see unix_names.h), but every file is still
-// opened through Wine with the exact name found, so that share modes, access
-// checks and error codes stay Wine's. Whatever is not plainly so is handed to
-// Win32 unchanged.
+// Names are found with Unix calls (see unix_names.h). OpenFile still opens
+// every file through Wine with the exact name found, so that share modes,
+// access checks and error codes stay Wine's; CreateOutput opens by Unix
+// calls alone and leaves only its failures to Wine, for their error codes.
+// Whatever is not plainly so is handed to Win32 unchanged.
 class Wine : public Disk {
 public:
     std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
@@ -127,13 +144,34 @@ public:
         return std::make_unique<UnixFile>(std::move(held), fd);
     }
 
+    std::unique_ptr<DiskFile> CreateOutput(const WString& path) override
+    {
+        const UnixName name = FindUnixName(path);
+        if (name.state == UnixName::Found && !S_ISREG(name.info.st_mode)) {
+            if (S_ISDIR(name.info.st_mode))
+                return Win32Disk().OpenFile(path, true);  // fails with Wine's error
+            // A pipe would stall the open until someone reads it, and a
+            // device is no place for a text file.
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        const int fd = OpenOutput(name);
+        if (fd < 0)
+            return Win32Disk().OpenFile(path, true);
+        return std::make_unique<UnixFile>(nullptr, fd);
+    }
+
     // Wine's file index is the inode number, but its volume serial number
     // is the drive's, shared by every Unix file system mounted beneath that
     // drive; the device number tells those apart as well.
     bool SameFile(const WString& first, const WString& second) override
     {
-        const UnixName a = FindUnixName(first);
+        // The second is looked up first: an output that does not exist yet,
+        // the export's usual case, then settles it with one lookup.
         const UnixName b = FindUnixName(second);
+        if (b.state == UnixName::Missing)
+            return false;
+        const UnixName a = FindUnixName(first);
         if (a.state == UnixName::Found && b.state == UnixName::Found)
             return a.info.st_dev == b.info.st_dev && a.info.st_ino == b.info.st_ino;
         if (a.state == UnixName::Unknown || b.state == UnixName::Unknown)
