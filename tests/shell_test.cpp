@@ -53,6 +53,9 @@ struct ChooserDriver {
     bool found = false;
     WString selectedText;
     bool selectedVisible = false;
+    // Wine 8's chooser now and then never takes the initial selection (seen
+    // 2026-12, about one run in twenty): it is then cancelled and tried again.
+    bool gaveUp = false;
 };
 ChooserDriver driver;
 
@@ -78,13 +81,19 @@ void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
             KillTimer(nullptr, timer);
         return;
     }
-    // The first chooser of a process fills its tree slowly: wait (up to 10 s)
+    // The first chooser of a process fills its tree slowly: wait (up to 3 s)
     // until the initial selection has arrived before pressing the button.
     WString selected;
     bool visible = false;
     const bool read = ReadChooserSelection(chooser, selected, visible);
-    if (driver.ticks < 100 && (!read || selected != TEXT("inner")))
+    if (!read || selected != TEXT("inner")) {
+        if (driver.ticks < 30)
+            return;
+        KillTimer(nullptr, timer);
+        driver.gaveUp = true;
+        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
         return;
+    }
     KillTimer(nullptr, timer);
     driver.found = true;
     driver.selectedText = selected;
@@ -118,9 +127,16 @@ protected:
 
     bool Browse(WPARAM button, WString& result)
     {
-        driver.button = button;
-        SetTimer(nullptr, 0, 100, DriveChooser);
-        return vela::BrowseForFolder(&owner, result, deep);
+        bool chosen = false;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            driver = ChooserDriver();
+            driver.button = button;
+            SetTimer(nullptr, 0, 100, DriveChooser);
+            chosen = vela::BrowseForFolder(&owner, result, deep);
+            if (!driver.gaveUp)
+                break;
+        }
+        return chosen;
     }
 
     WString root;

@@ -320,9 +320,12 @@ struct ChooserAnswer {
     WPARAM button = IDOK;
     int ticks = 0;
     bool answered = false;
-    // The chooser's tree fills slowly: it is answered once this folder (the
-    // start folder's name) is selected, or after 10 s.
+    // It is answered once this folder (the start folder's name) is selected.
+    // Wine 8's chooser now and then never takes the initial selection (seen
+    // 2026-12, about one run in twenty): after 3 s it is cancelled instead and
+    // the browse is tried again.
     WString startLeaf;
+    bool gaveUp = false;
     // Typed into the folder edit while the chooser is open; a confirmed
     // choice must replace it.
     const WCHAR* scribble = nullptr;
@@ -351,9 +354,14 @@ void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
         return;
     WString selected;
     bool visible = false;
-    if (answer.ticks < 100 &&
-        (!ReadChooserSelection(chooser, selected, visible) || selected != answer.startLeaf))
+    if (!ReadChooserSelection(chooser, selected, visible) || selected != answer.startLeaf) {
+        if (answer.ticks < 30)
+            return;
+        KillTimer(nullptr, timer);
+        answer.gaveUp = true;
+        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
         return;
+    }
     KillTimer(nullptr, timer);
     answer.answered = true;
     if (answer.scribble)
@@ -391,14 +399,18 @@ protected:
     void Browse(int button, const WString& start, WPARAM reply,
                 const WCHAR* scribble = nullptr)
     {
-        SetItemText(hwnd, IDC_DIRECTORY, start);
-        answer = ChooserAnswer();
-        answer.scribble = scribble;
-        answer.owner = hwnd;
-        answer.button = reply;
-        answer.startLeaf = LeafName(start);
-        SetTimer(nullptr, 0, 100, AnswerChooser);
-        Click(hwnd, button);
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            SetItemText(hwnd, IDC_DIRECTORY, start);
+            answer = ChooserAnswer();
+            answer.scribble = scribble;
+            answer.owner = hwnd;
+            answer.button = reply;
+            answer.startLeaf = LeafName(start);
+            SetTimer(nullptr, 0, 100, AnswerChooser);
+            Click(hwnd, button);
+            if (!answer.gaveUp)
+                break;
+        }
         EXPECT_TRUE(answer.answered);
     }
 
