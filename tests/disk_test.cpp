@@ -47,14 +47,30 @@ std::string Describe(const DirectoryList& list)
     return text;
 }
 
+// Puts a disk in use while it lives.
+class DiskInUse {
+public:
+    explicit DiskInUse(vela::Disk& disk) : previous_(vela::CurrentDisk()) { vela::UseDisk(disk); }
+    ~DiskInUse() { vela::UseDisk(previous_); }
+
+private:
+    vela::Disk& previous_;
+};
+
 DirectoryList SearchOn(vela::Disk& disk, const WString& folder)
 {
-    vela::Disk& previous = vela::CurrentDisk();
-    vela::UseDisk(disk);
+    DiskInUse use(disk);
     DirectoryList list;
     list.Search(folder, TEXT("*.*"), true);
-    vela::UseDisk(previous);
     return list;
+}
+
+// Whether Win32's own route opens path for writing: what the others must do.
+bool Win32Writes(const WString& path)
+{
+    DiskInUse use(vela::Win32Disk());
+    File file;
+    return file.Open(path, File::WriteMode);
 }
 
 class DiskWrite : public EachDisk {
@@ -140,12 +156,7 @@ TEST_P(DiskWrite, FailuresLeaveTheFileClosed)
     EXPECT_EQ(Names(dir.Path()).size(), 2u) << "nothing created by the failures";
 
     // Wine lets root write a read-only file; whatever it does, both agree.
-    vela::Disk& previous = vela::CurrentDisk();
-    vela::UseDisk(vela::Win32Disk());
-    File reference;
-    const bool expected = reference.Open(dir / TEXT("locked.txt"), File::WriteMode);
-    reference.Close();
-    vela::UseDisk(previous);
+    const bool expected = Win32Writes(dir / TEXT("locked.txt"));
     for (int mode : kWriteModes) {
         const WString locked = dir / Wide("locked-" + std::to_string(mode) + ".txt");
         ASSERT_TRUE(WriteBytes(locked, "keep"));
@@ -204,14 +215,8 @@ TEST_P(DiskWrite, PathsAroundTheLengthLimitBehaveAsWin32)
         CreateDirectoryW(folder.substr(0, at + 20).c_str(), nullptr);
     for (size_t length = 255; length <= 265; ++length) {
         const WString path = folder + TEXT("\\") + WString(length - folder.size() - 1, WCHAR('f'));
-        vela::Disk& previous = vela::CurrentDisk();
-        vela::UseDisk(vela::Win32Disk());
-        File reference;
-        const bool expected = reference.Open(path, File::WriteMode);
-        reference.Close();
+        const bool expected = Win32Writes(path);
         DeleteFileW(path.c_str());
-        vela::UseDisk(previous);
-
         for (int mode : kWriteModes) {
             File file;
             EXPECT_EQ(file.Open(path, mode), expected) << length << " " << mode;
@@ -281,8 +286,7 @@ TEST(DiskSearch, UnixOnlyEntriesListAsWin32Does)
 // by which the index notices a changed folder.)
 TEST(DiskSearch, UnixIndexSeesNamesAddedBehindItsBack)
 {
-    vela::Disk& previous = vela::CurrentDisk();
-    vela::UseDisk(vela::WineDisk());
+    DiskInUse use(vela::WineDisk());
     for (int mode : kWriteModes) {
         TempDir dir;
         File file;
@@ -301,7 +305,6 @@ TEST(DiskSearch, UnixIndexSeesNamesAddedBehindItsBack)
             << mode;
         EXPECT_EQ(ReadBytes(dir / TEXT("LATER.TXT")), "new") << mode;
     }
-    vela::UseDisk(previous);
 }
 
 // Outputs made by Unix calls get the permissions Wine gives new files
