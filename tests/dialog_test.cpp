@@ -123,20 +123,17 @@ TEST_F(DialogTest, ExceptionsStopAtTheSubclassProcedure)
     EXPECT_EQ(edit.GetText(), WString(TEXT("x")));
 }
 
-TEST_F(DialogTest, UnsubclassedButtonNotificationIsNotReflected)
+// A command from an unsubclassed button or a menu is not reflected and ends
+// in OnMessage with zero.
+TEST_F(DialogTest, UnreflectedCommandsEndInOnMessageWithZero)
 {
     TestControl button;
     ASSERT_TRUE(button.AttachDlgItem(dialog, IDC_TEST_BUTTON));
     const WPARAM clicked = MAKEWPARAM(IDC_TEST_BUTTON, BN_CLICKED);
     EXPECT_EQ(dialog.Send(WM_COMMAND, clicked, LPARAM(button.hwnd)), 0);
-    EXPECT_TRUE(button.commands.empty());
-    EXPECT_EQ(log.commandsLeft, std::vector<WPARAM>{clicked});
-}
-
-TEST_F(DialogTest, MenuCommandEndsInOnMessageWithZero)
-{
     EXPECT_EQ(dialog.Send(WM_COMMAND, 4242, 0), 0);
-    EXPECT_EQ(log.commandsLeft, std::vector<WPARAM>{4242});
+    EXPECT_TRUE(button.commands.empty());
+    EXPECT_EQ(log.commandsLeft, (std::vector<WPARAM>{clicked, 4242}));
 }
 
 TEST_F(DialogTest, AttachMissingItemFailsButRegisters)
@@ -242,8 +239,7 @@ TEST_F(DialogTest, KeyboardInterfaceKeysAreConsumed)
     EXPECT_FALSE(vela::IsDialogMessageAny(&other));
 }
 
-// Records posted WM_USER messages; the one with wParam `quitAt` destroys the
-// dialog, whose OnDestroy posts WM_QUIT as the program's main dialog does.
+// Posts WM_QUIT when destroyed, as the program's main dialog does.
 class QuittingDialog : public Dialog {
 public:
     LRESULT OnDestroy(WPARAM, LPARAM) override
@@ -253,6 +249,7 @@ public:
     }
 };
 
+// Records posted WM_USER messages; the second destroys the dialog.
 class Listener : public Window {
 public:
     QuittingDialog* dialog = nullptr;
