@@ -19,12 +19,3 @@ HWND CreateWrappedWindow(vela::Window& w)
     return CreateWindowExW(0, WrappedClass(), TEXT("test"), WS_OVERLAPPEDWINDOW, 0, 0, 200,
                            100, nullptr, nullptr, vela::ModuleInstance, &w);
 }
-
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}

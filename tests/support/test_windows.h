@@ -5,6 +5,3 @@
 // A top-level window of a class whose procedure is vela::WindowProc, created
 // with w as its creation parameter; w is attached at WM_NCCREATE.
 HWND CreateWrappedWindow(vela::Window& w);
-
-// Runs the thread's pending messages without waiting.
-void PumpMessages();
