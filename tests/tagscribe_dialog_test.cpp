@@ -36,6 +36,13 @@ std::string Describe(const RECT& r)
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
 
+// The window stands at x, y with the size of a first start.
+void ExpectPlacedAt(HWND hwnd, int x, int y, const RECT& first)
+{
+    const RECT expected = {x, y, x + first.right - first.left, y + first.bottom - first.top};
+    EXPECT_EQ(Describe(WindowRect(hwnd)), Describe(expected));
+}
+
 vela::Bytes CheckBytes(INT32 state)
 {
     vela::Bytes bytes(4);
@@ -210,6 +217,7 @@ TEST_F(TagscribeDialogTest, EveryWayOfClosingSavesOptionsAndPosition)
                 {CloseBy::ExitButton, "exit button"}};
     int n = 0;
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         DeleteFileW(settings.c_str());
         HWND hwnd = Open();
         ASSERT_NE(hwnd, nullptr);
@@ -223,25 +231,21 @@ TEST_F(TagscribeDialogTest, EveryWayOfClosingSavesOptionsAndPosition)
         const int x = 30 + 10 * n, y = 40 + 5 * n;
         ++n;
         SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        EXPECT_TRUE(CloseDialog(hwnd, row.how)) << row.name;
-        EXPECT_FALSE(IsWindow(hwnd)) << row.name;
+        EXPECT_TRUE(CloseDialog(hwnd, row.how));
+        EXPECT_FALSE(IsWindow(hwnd));
         dialog.reset();
-        ASSERT_TRUE(FileExists(settings)) << row.name;
+        ASSERT_TRUE(FileExists(settings));
 
         hwnd = Open();
         ASSERT_NE(hwnd, nullptr);
         const int expected[] = {0, 1, 1, 0, 1};
         for (size_t i = 0; i < CheckSettingCount; ++i)
-            EXPECT_EQ(CheckState(hwnd, CheckSetting[i].id), expected[i]) << row.name;
-        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(folder)) << row.name;
-        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), "name") << row.name;
-        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "lrc") << row.name;
-        EXPECT_TRUE(ItemEnabled(hwnd, IDC_DIRECTORY)) << row.name;
-        const RECT rect = WindowRect(hwnd);
-        EXPECT_EQ(rect.left, x) << row.name << ": " << Describe(rect);
-        EXPECT_EQ(rect.top, y) << row.name << ": " << Describe(rect);
-        EXPECT_EQ(rect.right - rect.left, first.right - first.left) << row.name;
-        EXPECT_EQ(rect.bottom - rect.top, first.bottom - first.top) << row.name;
+            EXPECT_EQ(CheckState(hwnd, CheckSetting[i].id), expected[i]) << CheckSetting[i].id;
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_DIRECTORY)), Utf8(folder));
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_FILE_NAME)), "name");
+        EXPECT_EQ(Utf8(ItemText(hwnd, IDC_EXTENSION)), "lrc");
+        EXPECT_TRUE(ItemEnabled(hwnd, IDC_DIRECTORY));
+        ExpectPlacedAt(hwnd, x, y, first);
         dialog.reset();
     }
 }
@@ -257,11 +261,7 @@ TEST_F(TagscribeDialogTest, SavedSizeIsIgnored)
     ASSERT_TRUE(archive.SaveFile(settings));
     HWND hwnd = Open();
     ASSERT_NE(hwnd, nullptr);
-    const RECT rect = WindowRect(hwnd);
-    EXPECT_EQ(rect.left, 50) << Describe(rect);
-    EXPECT_EQ(rect.top, 60) << Describe(rect);
-    EXPECT_EQ(rect.right - rect.left, first.right - first.left) << Describe(rect);
-    EXPECT_EQ(rect.bottom - rect.top, first.bottom - first.top) << Describe(rect);
+    ExpectPlacedAt(hwnd, 50, 60, first);
 }
 
 TEST_F(TagscribeDialogTest, ClosedMinimisedReopensMinimised)
