@@ -4,6 +4,7 @@
 
 #include "app/paths.h"
 #include "tests/res/controls_ids.h"
+#include "tests/support/check_value.h"
 #include "tests/support/drop_handle.h"
 #include "tests/support/temp_dir.h"
 #include "vela/ui/button.h"
@@ -42,12 +43,6 @@ protected:
     shared_ptr<EditBox> edit;
     shared_ptr<vela::Button> target, otherTarget;  // stand-ins for any window
 };
-
-Bytes Int32Bytes(INT32 v)
-{
-    const UINT32 u = UINT32(v);
-    return Bytes{BYTE(u), BYTE(u >> 8), BYTE(u >> 16), BYTE(u >> 24)};
-}
 
 TEST_F(ControlsTest, FactoriesReturnEmptyForMissingItemsAndLeaveNoRegistration)
 {
@@ -127,15 +122,15 @@ TEST_F(ControlsTest, CheckLoadTakesOnlyWholeKnownStates)
         LRESULT expected;
     };
     const Row rows[] = {
-        {"indeterminate", true, Int32Bytes(2), BST_UNCHECKED, BST_INDETERMINATE},
-        {"checked", true, Int32Bytes(1), BST_UNCHECKED, BST_CHECKED},
-        {"unchecked", true, Int32Bytes(0), BST_CHECKED, BST_UNCHECKED},
+        {"indeterminate", true, CheckValue(2), BST_UNCHECKED, BST_INDETERMINATE},
+        {"checked", true, CheckValue(1), BST_UNCHECKED, BST_CHECKED},
+        {"unchecked", true, CheckValue(0), BST_CHECKED, BST_UNCHECKED},
         {"missing", false, Bytes(), BST_CHECKED, BST_CHECKED},
         {"empty", true, Bytes(), BST_INDETERMINATE, BST_INDETERMINATE},
         {"three bytes", true, Bytes{1, 0, 0}, BST_UNCHECKED, BST_UNCHECKED},
         {"five bytes", true, Bytes{1, 0, 0, 0, 0}, BST_UNCHECKED, BST_UNCHECKED},
-        {"unknown state", true, Int32Bytes(7), BST_CHECKED, BST_CHECKED},
-        {"negative state", true, Int32Bytes(-1), BST_UNCHECKED, BST_UNCHECKED},
+        {"unknown state", true, CheckValue(7), BST_CHECKED, BST_CHECKED},
+        {"negative state", true, CheckValue(-1), BST_UNCHECKED, BST_UNCHECKED},
     };
     // The link shows that Load's BM_SETCHECK went through the box's handler.
     threeState->AddLink(target, vela::LinkEnable, BST_INDETERMINATE);
@@ -159,7 +154,7 @@ TEST_F(ControlsTest, CheckSaveWritesFourLittleEndianBytes)
         Archive node;
         node.Value(TEXT("Check")) = Bytes{9, 9, 9, 9, 9, 9};
         threeState->Save(node);
-        EXPECT_EQ(node.Value(TEXT("Check")), Int32Bytes(INT32(state)));
+        EXPECT_EQ(node.Value(TEXT("Check")), CheckValue(INT32(state)));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/paths.h"
 #include "app/settings_tables.h"
 #include "res/resource.h"
+#include "tests/support/check_value.h"
 #include "tests/support/folder_chooser.h"
 #include "tests/support/main_dialog.h"
 #include "tests/support/temp_dir.h"
@@ -41,13 +42,6 @@ void ExpectPlacedAt(HWND hwnd, int x, int y, const RECT& first)
 {
     const RECT expected = {x, y, x + first.right - first.left, y + first.bottom - first.top};
     EXPECT_EQ(Describe(WindowRect(hwnd)), Describe(expected));
-}
-
-vela::Bytes CheckBytes(INT32 state)
-{
-    vela::Bytes bytes(4);
-    std::memcpy(bytes.data(), &state, 4);
-    return bytes;
 }
 
 vela::Bytes PlacementBytes(const WINDOWPLACEMENT& placement)
@@ -162,8 +156,8 @@ TEST_F(TagscribeDialogTest, LoadedStatesApplyTheirLinks)
     // and the links must follow whatever state the box really has.
     for (INT32 state : {0, 1, 2}) {
         vela::Archive archive(1);
-        archive.Child(TEXT("SameDirectory")).Value(TEXT("Check")) = CheckBytes(state);
-        archive.Child(TEXT("TopMost")).Value(TEXT("Check")) = CheckBytes(state);
+        archive.Child(TEXT("SameDirectory")).Value(TEXT("Check")) = CheckValue(state);
+        archive.Child(TEXT("TopMost")).Value(TEXT("Check")) = CheckValue(state);
         ASSERT_TRUE(archive.SaveFile(settings));
         HWND hwnd = Open();
         ASSERT_NE(hwnd, nullptr);
@@ -296,7 +290,7 @@ TEST_F(TagscribeDialogTest, WrongLengthsAndOtherVersionsGiveDefaults)
     } rows[] = {
         {"short values", 1, vela::Bytes(3, 0), shortPlacement},
         {"long values", 1, vela::Bytes(5, 0), longPlacement},
-        {"another version", 2, CheckBytes(0), PlacementBytes(placement)},
+        {"another version", 2, CheckValue(0), PlacementBytes(placement)},
     };
     for (const auto& row : rows) {
         vela::Archive archive(row.version);
