@@ -62,19 +62,9 @@ ChooserDriver driver;
 // The chooser is the dialog that the test's owner window owns.
 HWND chooserOwner = nullptr;
 
-BOOL CALLBACK FindChooser(HWND hwnd, LPARAM out)
-{
-    if (GetWindow(hwnd, GW_OWNER) == chooserOwner && IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND chooser = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    HWND chooser = FindChooser(chooserOwner);
     ++driver.ticks;
     if (!chooser) {
         if (driver.ticks > 150)

@@ -326,22 +326,9 @@ struct ChooserAnswer {
 };
 ChooserAnswer answer;
 
-BOOL CALLBACK FindChooser(HWND hwnd, LPARAM out)
-{
-    WCHAR name[16] = {};
-    GetClassNameW(hwnd, name, 16);
-    if (GetWindow(hwnd, GW_OWNER) == answer.owner && WString(name) == TEXT("#32770") &&
-        IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND chooser = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&chooser));
+    HWND chooser = FindChooser(answer.owner);
     if (++answer.ticks > 150)
         KillTimer(nullptr, timer);
     if (!chooser)

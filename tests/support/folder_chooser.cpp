@@ -4,6 +4,35 @@
 
 #include <cstring>
 
+namespace {
+
+struct ChooserSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChooser(HWND hwnd, LPARAM context)
+{
+    auto& search = *reinterpret_cast<ChooserSearch*>(context);
+    WCHAR name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (GetWindow(hwnd, GW_OWNER) == search.owner && WString(name) == TEXT("#32770") &&
+        IsWindowVisible(hwnd)) {
+        search.found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindChooser(HWND owner)
+{
+    ChooserSearch search = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchChooser, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND FindChooserTree(HWND chooser)
 {
     HWND view = FindWindowExW(chooser, nullptr, TEXT("SHBrowseForFolder ShellNameSpace Control"),
