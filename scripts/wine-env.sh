@@ -1,7 +1,8 @@
 # Sourced: the Wine environment for tests, benchmarks and batch runs.
 #   tagscribe_wine_env PREFIX_PARENT [unmanaged]
 # The prefix lives in PREFIX_PARENT/wineprefix (or wineprefix-unmanaged). It
-# must be made under a display: a prefix made without one fails its first start.
+# is made on first use, with or without a display, and brought up to date with
+# the settings below whenever they change (also in prefixes made before).
 tagscribe_wine_env() {
   local flavour="${2:-}"
   export WINEPREFIX="$1/wineprefix${flavour:+-$flavour}"
@@ -9,13 +10,75 @@ tagscribe_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEARCH=win64
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "tagscribe: preparing the Wine prefix $WINEPREFIX (once, about half a minute)..." >&2
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
-    if [ "$flavour" = unmanaged ]; then
-      # Without a window manager (Xvfb), managed windows make Wine wait about
-      # two seconds for each window that closes; tests close many.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    fi
+    # Nothing else can use a prefix this new, so waiting for its start-up
+    # processes to end is safe here.
     wineserver -w || true
   fi
+  tagscribe_configure_prefix "$flavour"
+}
+
+# The registry settings the program relies on under Wine:
+# - graphics drivers x11,null: the dialog uses X11 when DISPLAY is set, and a
+#   batch without a display makes its hidden dialog on the null driver;
+# - IPAPGothic (fonts-ipafont-gothic) for the dialog fonts, so the Japanese
+#   captions fit their controls under any locale (Wine rewrites the plain
+#   "MS Shell Dlg" substitute on a locale change; these two keys stay);
+# - .html opened by winebrowser, which hands it to the desktop's browser (a
+#   prefix made without mshtml has no association for it);
+# - for the tests' prefix, windows unmanaged: without a window manager (Xvfb)
+#   Wine waits about two seconds for each managed window that closes.
+tagscribe_prefix_settings() {
+  cat <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Drivers]
+"Graphics"="x11,null"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"MS UI Gothic"="IPAPGothic"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS Shell Dlg 2"="IPAPGothic"
+
+[HKEY_CLASSES_ROOT\.html]
+@="htmlfile"
+
+[HKEY_CLASSES_ROOT\.htm]
+@="htmlfile"
+
+[HKEY_CLASSES_ROOT\htmlfile\shell\open\command]
+@="\"C:\\windows\\system32\\winebrowser.exe\" \"%1\""
+EOF
+  if [ "${1:-}" = unmanaged ]; then
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n'
+  fi
+}
+
+# The settings last imported are kept in the prefix as the stamp: an unchanged
+# prefix costs one comparison, and a running dialog is never disturbed (no
+# wineserver is waited for or ended here).
+tagscribe_configure_prefix() {
+  local stamp="$WINEPREFIX/tagscribe-settings.reg"
+  local wanted
+  wanted="$(tagscribe_prefix_settings "${1:-}")"
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$wanted" ]; then
+    return 0
+  fi
+  local next="$stamp.$$"
+  printf '%s\n' "$wanted" > "$next"
+  if wine reg import "$(tagscribe_windows_path "$next")" >/dev/null 2>&1; then
+    mv -f "$next" "$stamp"
+  else
+    rm -f "$next"
+    echo "tagscribe: could not apply the Wine settings to $WINEPREFIX" >&2
+  fi
+}
+
+# The Windows name of an absolute Unix path on Wine's Z: drive (the root).
+tagscribe_windows_path() {
+  local p="${1//\//\\}"
+  printf 'Z:%s' "$p"
 }
