@@ -11,6 +11,7 @@ packages=(
   locales fonts-ipafont-gothic
   g++-mingw-w64-i686 libz-mingw-w64-dev
   tidy time
+  desktop-file-utils imagemagick
 )
 
 missing=()
