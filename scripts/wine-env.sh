@@ -58,8 +58,7 @@ EOF
 }
 
 # The settings last imported are kept in the prefix as the stamp: an unchanged
-# prefix costs one comparison, and a running dialog is never disturbed (no
-# wineserver is waited for or ended here).
+# prefix costs one comparison. No Wine process is ever ended here.
 tagscribe_configure_prefix() {
   local stamp="$WINEPREFIX/tagscribe-settings.reg"
   local wanted
@@ -71,6 +70,11 @@ tagscribe_configure_prefix() {
   printf '%s\n' "$wanted" > "$next"
   if wine reg import "$(tagscribe_windows_path "$next")" >/dev/null 2>&1; then
     mv -f "$next" "$stamp"
+    # A desktop that the import's own start-up made has the drivers of
+    # before; it must end before a program draws on it. Bounded, as a dialog
+    # left open on an older prefix keeps its server up: that desktop already
+    # has its display.
+    timeout 15 wineserver -w 2>/dev/null || true
   else
     rm -f "$next"
     echo "tagscribe: could not apply the Wine settings to $WINEPREFIX" >&2

@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The launcher as a user meets it: its usage text, unknown options, paths that
+# do not exist, the hint without a display, a first run's messages, batches
+# without a display (no Xvfb, no wineserver -k), and a batch that leaves an
+# open dialog running. Runs on a copy of the built program in a build folder
+# of its own, so its Wine prefix and settings file are the test's alone.
+# Usage: launcher_test.sh BUILD_DIR
+set -uo pipefail
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+built="$(cd "${1:-$top/build}" && pwd)"
+work="$(mktemp -d)"
+passed=0
+failed=0
+xvfb_pid=
+dialog_pid=
+
+cleanup() {
+  [ -z "$dialog_pid" ] || kill "$dialog_pid" 2>/dev/null
+  # Every process on this prefix was started here.
+  WINEPREFIX="$work/build/wineprefix" /usr/bin/wineserver -k 2>/dev/null
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check NAME CONDITION...
+  local name="$1"; shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name" >&2; fi
+}
+contains() { [[ "$1" == *"$2"* ]]; }
+lacks() { [[ "$1" != *"$2"* ]]; }
+
+mkdir -p "$work/build" "$work/bin"
+cp "$built/tagscribe.exe" "$built/tagscribe.exe.so" "$work/build/" || exit 1
+cp -r "$top/samples" "$work/samples"
+find "$work/samples" -name '*.txt' -delete
+export TAGSCRIBE_BUILD="$work/build"
+
+# Stand-ins that record what the launcher starts: no Xvfb at all, and a
+# wineserver that is never asked to end its processes.
+for tool in Xvfb xvfb-run; do
+  printf '#!/bin/sh\necho "$0 $*" >> "%s/started"\nexit 1\n' "$work" > "$work/bin/$tool"
+done
+printf '#!/bin/sh\necho "wineserver $*" >> "%s/started"\nexec /usr/bin/wineserver "$@"\n' "$work" \
+  > "$work/bin/wineserver"
+chmod +x "$work/bin/"*
+launch() {  # launch ARGS...: from the work folder without a display, bounded
+  (cd "$work" && env -u DISPLAY PATH="$work/bin:$PATH" timeout 120 "$top/tagscribe" "$@" \
+     >"$work/out" 2>"$work/err")
+}
+
+# Usage and options: nothing is run.
+launch --help; rc=$?
+check "--help exits with 0" [ $rc -eq 0 ]
+check "--help prints the usage" contains "$(cat "$work/out")" "Usage: ./tagscribe [PATH...]"
+launch -h; check "-h is --help" contains "$(cat "$work/out")" "Usage:"
+launch --frobnicate; rc=$?
+check "an unknown option exits with 2" [ $rc -eq 2 ]
+check "an unknown option is named" contains "$(cat "$work/err")" "unknown option: --frobnicate"
+
+# No display and no path: a message whose hint really exports something.
+launch; rc=$?
+check "no display, no path: status 2" [ $rc -eq 2 ]
+hint="$(sed -n 's/.*without one: //p' "$work/err")"
+check "no display, no path: a hint" [ -n "$hint" ]
+
+# Only missing paths: reported, and no dialog opens in their place.
+launch "$work/none.mp3" "no folder"; rc=$?
+check "only missing paths: status 2" [ $rc -eq 2 ]
+check "a missing path is reported" contains "$(cat "$work/err")" "tagscribe: no such file or folder: $work/none.mp3"
+check "every missing path is reported" contains "$(cat "$work/err")" "tagscribe: no such file or folder: no folder"
+check "missing paths start nothing" [ ! -e "$work/build/wineprefix" ]
+
+# The first batch makes the prefix, without a display, and says so. The hint
+# runs with its samples folders taken from the work copy.
+hint="${hint//$(printf '%q' "$top/samples")/$work/samples}"
+hint="${hint//$(printf '%q' "$top/tagscribe")/$top/tagscribe}"
+(cd "$work" && env -u DISPLAY PATH="$work/bin:$PATH" timeout 120 bash -c "$hint" 2>"$work/err"); rc=$?
+check "the hint's batch exits with 0" [ $rc -eq 0 ]
+check "a first run says it prepares the prefix" contains "$(cat "$work/err")" "preparing the Wine prefix"
+for track in english/morning-light english/harbour-song japanese/furui-uta; do
+  check "the hint exports $track" [ -s "$work/samples/$track.txt" ]
+done
+check "no lyrics, no file" [ ! -e "$work/samples/english/instrumental.txt" ]
+
+# A missing path among existing ones: reported, the rest exported, status 2.
+rm -f "$work/samples/japanese/"*.txt
+launch missing.mp3 samples/japanese; rc=$?
+check "a missing path among others: status 2" [ $rc -eq 2 ]
+check "the missing one is reported" contains "$(cat "$work/err")" "no such file or folder: missing.mp3"
+check "the others are exported" [ -s "$work/samples/japanese/sakura-michi.txt" ]
+check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparing"
+
+# A batch without a display while a dialog is open on the same prefix: the
+# batch brings the dialog forward and ends; the dialog stays.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=":$(head -n1 "$work/display")"
+(cd "$work" && DISPLAY="$display" exec "$top/tagscribe" >/dev/null 2>&1) &
+dialog_pid=$!
+shown=0
+for ((i = 0; i < 300; i++)); do
+  if DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '"Tagscribe"'; then shown=1; break; fi
+  sleep 0.1
+done
+check "the dialog opens on the display" [ $shown -eq 1 ]
+rm -f "$work/samples/english/"*.txt
+launch samples/english; rc=$?
+check "a batch beside an open dialog exits with 0" [ $rc -eq 0 ]
+sleep 1
+check "the open dialog's process still runs" kill -0 "$dialog_pid"
+check "the open dialog is still shown" \
+  bash -c "DISPLAY='$display' xwininfo -root -tree | grep -q '\"Tagscribe\"'"
+check "a batch beside an open dialog exports nothing" \
+  [ ! -e "$work/samples/english/morning-light.txt" ]
+
+nothing_forbidden() { [ ! -e "$work/started" ] || ! grep -E 'Xvfb|xvfb-run|wineserver .*-k' "$work/started" >&2; }
+check "no Xvfb was started and no wineserver ended" nothing_forbidden
+
+echo "launcher: $passed passed, $failed failed"
+[ $failed -eq 0 ]
