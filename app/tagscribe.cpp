@@ -1,5 +1,6 @@
 #include "app/tagscribe.h"
 
+#include "app/manual_path.h"
 #include "app/paths.h"
 #include "res/resource.h"
 #include "vela/storage/archive.h"
@@ -165,7 +166,7 @@ LRESULT Tagscribe::OnCommand(WPARAM wParam, LPARAM lParam)
         BrowseFileName();
         return 0;
     case IDC_HELP_MANUAL:
-        ShellExecute(TEXT("Manual\\index.html"), WString(), WString(), SW_SHOWNORMAL);
+        ShellExecute(ManualPath(), WString(), WString(), SW_SHOWNORMAL);
         return 0;
     default:
         return Dialog::OnCommand(wParam, lParam);

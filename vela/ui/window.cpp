@@ -168,12 +168,6 @@ void Window::AddBinding(UINT command, MenuItemRef* item, ToolBar* bar, Window* t
     bindings.emplace(command, CommandBinding{item, bar, target, type});
 }
 
-BOOL Window::SetTopmost(bool on)
-{
-    return SetWindowPos(hwnd, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                        SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
-}
-
 LRESULT Window::Send(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return SendMessageW(hwnd, msg, wParam, lParam);

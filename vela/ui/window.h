@@ -131,6 +131,7 @@ public:
     // Registers a command binding; several may share one command id.
     void AddBinding(UINT command, MenuItemRef* item, ToolBar* bar, Window* target, int type);
 
+    // Joins or leaves the top-most band, also while the window owns a tooltip.
     BOOL SetTopmost(bool on);
     LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
     BOOL Show(int command);
