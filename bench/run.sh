@@ -111,8 +111,8 @@ if [ "$floor_only" = 0 ]; then
   . "$top/scripts/wine-env.sh"
   tagscribe_wine_env "$build"
   if wineserver -p60 2>/dev/null; then own_server=1; fi
-  [ ! -f "$build/tagscribe.exe.dat" ] ||
-    echo "note: $build/tagscribe.exe.dat exists; the benchmark assumes the default options" >&2
+  [ ! -f "$build/tagscribe.dat" ] ||
+    echo "note: $build/tagscribe.dat exists; the benchmark assumes the default options" >&2
 fi
 
 # --- measuring -----------------------------------------------------------------

@@ -15,7 +15,7 @@ find "$work/samples" -name '*.txt' -delete
 # lyrics, none for the instrumental.
 (cd "$work" && env -u DISPLAY "$top/tagscribe" samples/english samples/japanese) \
   || fail "the batch run exited with $?"
-settings="${TAGSCRIBE_BUILD:-$top/build}/tagscribe.exe.dat"
+settings="${TAGSCRIBE_BUILD:-$top/build}/tagscribe.dat"
 hint=""
 [ -f "$settings" ] && hint=" (options saved in $settings are in effect)"
 for track in english/morning-light english/harbour-song \
@@ -30,5 +30,9 @@ message="$(cd "$work" && env -u DISPLAY "$top/tagscribe" 2>&1 >/dev/null)"
 code=$?
 [ "$code" -ne 0 ] || fail "./tagscribe without a display exited with 0"
 [ -n "$message" ] || fail "./tagscribe without a display printed nothing"
+
+# ./tagscribe --help: the usage text and status 0, with nothing run.
+usage="$("$top/tagscribe" --help)" || fail "./tagscribe --help exited with $?"
+[[ "$usage" == Usage:* ]] || fail "./tagscribe --help printed no usage text"
 
 echo "check-readme-commands: ok"
