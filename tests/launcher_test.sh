@@ -83,6 +83,13 @@ for track in english/morning-light english/harbour-song japanese/furui-uta; do
 done
 check "no lyrics, no file" [ ! -e "$work/samples/english/instrumental.txt" ]
 
+# A display for the dialog below, started before the next batch so that the
+# dialog opens while that batch's display-less desktop is still up.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=":$(head -n1 "$work/display")"
+
 # A missing path among existing ones: reported, the rest exported, status 2.
 rm -f "$work/samples/japanese/"*.txt
 launch missing.mp3 samples/japanese; rc=$?
@@ -91,12 +98,9 @@ check "the missing one is reported" contains "$(cat "$work/err")" "no such file 
 check "the others are exported" [ -s "$work/samples/japanese/sakura-michi.txt" ]
 check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparing"
 
-# A batch without a display while a dialog is open on the same prefix: the
-# batch brings the dialog forward and ends; the dialog stays.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(head -n1 "$work/display")"
+# The dialog, opened right after a display-less batch, shows on the display.
+# A batch without a display while it is open brings it forward and ends;
+# the dialog stays.
 (cd "$work" && DISPLAY="$display" exec "$top/tagscribe" >/dev/null 2>&1) &
 dialog_pid=$!
 shown=0
@@ -114,6 +118,12 @@ check "the open dialog is still shown" \
   bash -c "DISPLAY='$display' xwininfo -root -tree | grep -q '\"Tagscribe\"'"
 check "a batch beside an open dialog exports nothing" \
   [ ! -e "$work/samples/english/morning-light.txt" ]
+
+# A batch right after the dialog closed, while its desktop is still up.
+kill "$dialog_pid"; wait "$dialog_pid" 2>/dev/null; dialog_pid=
+launch samples/english; rc=$?
+check "a batch right after the dialog closed exits with 0" [ $rc -eq 0 ]
+check "a batch right after the dialog closed exports" [ -s "$work/samples/english/morning-light.txt" ]
 
 nothing_forbidden() { [ ! -e "$work/started" ] || ! grep -E 'Xvfb|xvfb-run|wineserver .*-k' "$work/started" >&2; }
 check "no Xvfb was started and no wineserver ended" nothing_forbidden

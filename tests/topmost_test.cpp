@@ -58,15 +58,6 @@ TEST_F(TopmostTest, ClicksRaiseAndLowerAVisibleDialogThatOwnsItsTooltip)
     }
 }
 
-TEST_F(TopmostTest, AStateSetBeforeTheLinkAppliesAtOnce)
-{
-    // As a start with the option saved: the box is set, then linked.
-    check->Send(BM_SETCHECK, BST_CHECKED, 0);
-    check->AddLink(&dialog, vela::LinkTopmost, BST_CHECKED);
-    EXPECT_TRUE(Topmost(dialog.hwnd));
-    ExpectTipOwned();
-}
-
 TEST_F(TopmostTest, OtherWindowsKeepTheirOwner)
 {
     // A top-most popup of another owner is not this dialog's to release.
