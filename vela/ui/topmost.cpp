@@ -30,11 +30,11 @@ BOOL CALLBACK CollectTopmostOwned(HWND hwnd, LPARAM data)
     return TRUE;
 }
 
-// Wine 8 leaves a visible window out of the top-most band, or in it, while
-// it owns a top-most popup such as its tooltip: SetWindowPos(HWND_TOPMOST)
-// keeps WS_EX_TOPMOST clear (reproduced with a bare dialog, 2026-12). The
-// popups are released from their owner for the call and given back after
-// it; on Windows this changes nothing.
+// Wine 8 keeps a visible window out of the top-most band while it owns a
+// top-most popup such as its tooltip: SetWindowPos(HWND_TOPMOST) leaves
+// WS_EX_TOPMOST clear (reproduced with a bare dialog, 2026-12). The popups
+// are released from their owner for the call and given back right after;
+// on Windows the brief release is harmless.
 class OwnedPopupsReleased {
 public:
     explicit OwnedPopupsReleased(HWND owner) : owner_(owner)
