@@ -83,6 +83,16 @@ for track in english/morning-light english/harbour-song japanese/furui-uta; do
 done
 check "no lyrics, no file" [ ! -e "$work/samples/english/instrumental.txt" ]
 
+# A prefix made before the settings existed gets them once, then never again.
+stamp="$work/build/wineprefix/tagscribe-settings.reg"
+check "the prefix holds the settings it was given" grep -qF '"Graphics"="x11,null"' "$stamp"
+rm -f "$stamp"
+launch samples/english
+check "an older prefix gets the settings" [ -s "$stamp" ]
+touch -d '2000-01-01' "$stamp"
+launch samples/english
+check "settings in place are not applied again" [ "$(stat -c %Y "$stamp")" = "$(date -d 2000-01-01 +%s)" ]
+
 # A display for the dialog below, started before the next batch so that the
 # dialog opens while that batch's display-less desktop is still up.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
