@@ -359,49 +359,6 @@ TEST_F(TagscribeDialogTest, WrongLengthsAndOtherVersionsGiveDefaults)
     }
 }
 
-// Answers the folder chooser from a thread timer, which the chooser's modal
-// loop dispatches, once its tree has had time to take the initial folder.
-struct ChooserAnswer {
-    HWND owner = nullptr;
-    WPARAM button = IDOK;
-    int ticks = 0;
-    bool answered = false;
-    // It is answered once this folder (the start folder's name) is selected.
-    // Wine 8's chooser now and then never takes the initial selection (seen
-    // 2026-12, about one run in twenty): after 3 s it is cancelled instead and
-    // the browse is tried again.
-    WString startLeaf;
-    bool gaveUp = false;
-    // Typed into the folder edit while the chooser is open; a confirmed
-    // choice must replace it.
-    const WCHAR* scribble = nullptr;
-};
-ChooserAnswer answer;
-
-void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND chooser = FindChooser(answer.owner);
-    if (++answer.ticks > 150)
-        KillTimer(nullptr, timer);
-    if (!chooser)
-        return;
-    WString selected;
-    bool visible = false;
-    if (!ReadChooserSelection(chooser, selected, visible) || selected != answer.startLeaf) {
-        if (answer.ticks < 30)
-            return;
-        KillTimer(nullptr, timer);
-        answer.gaveUp = true;
-        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    KillTimer(nullptr, timer);
-    answer.answered = true;
-    if (answer.scribble)
-        SetDlgItemTextW(answer.owner, IDC_DIRECTORY, answer.scribble);
-    PostMessageW(chooser, WM_COMMAND, answer.button, 0);
-}
-
 class BrowseButtonTest : public TagscribeDialogTest {
 protected:
     // Wine 8's chooser cannot select a folder inside the user profile, where
@@ -432,18 +389,18 @@ protected:
     void Browse(int button, const WString& start, WPARAM reply,
                 const WCHAR* scribble = nullptr)
     {
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            SetItemText(hwnd, IDC_DIRECTORY, start);
-            answer = ChooserAnswer();
-            answer.scribble = scribble;
-            answer.owner = hwnd;
-            answer.button = reply;
-            answer.startLeaf = LeafName(start);
-            SetTimer(nullptr, 0, 100, AnswerChooser);
-            Click(hwnd, button);
-            if (!answer.gaveUp)
-                break;
-        }
+        const ChooserAnswer answer = AnswerChooser(
+            hwnd, LeafName(start), reply,
+            [&] {
+                SetItemText(hwnd, IDC_DIRECTORY, start);
+                Click(hwnd, button);
+            },
+            [&] {
+                // Typed while the chooser is open: a confirmed choice must
+                // replace it.
+                if (scribble)
+                    SetItemText(hwnd, IDC_DIRECTORY, scribble);
+            });
         EXPECT_TRUE(answer.answered);
     }
 

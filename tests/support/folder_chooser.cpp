@@ -24,7 +24,68 @@ BOOL CALLBACK MatchChooser(HWND hwnd, LPARAM context)
     return TRUE;
 }
 
+struct Answering {
+    HWND owner;
+    WString startLeaf;
+    WPARAM button;
+    std::function<void()> beforeAnswer;
+    int ticks;
+    bool gaveUp;
+    ChooserAnswer result;
+};
+Answering* answering = nullptr;
+
+void CALLBACK AnswerTick(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!answering)
+        return;
+    Answering& state = *answering;
+    HWND chooser = FindChooser(state.owner);
+    if (!chooser) {
+        if (++state.ticks > 150)
+            KillTimer(nullptr, timer);
+        return;
+    }
+    ++state.ticks;
+    // The first chooser of a process fills its tree slowly: the selection may
+    // take a while to arrive.
+    WString selected;
+    bool visible = false;
+    if (!ReadChooserSelection(chooser, selected, visible) || selected != state.startLeaf) {
+        if (state.ticks < 30)
+            return;
+        KillTimer(nullptr, timer);
+        state.gaveUp = true;
+        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    KillTimer(nullptr, timer);
+    state.result = {true, selected, visible};
+    if (state.beforeAnswer)
+        state.beforeAnswer();
+    PostMessageW(chooser, WM_COMMAND, state.button, 0);
+}
+
 } // namespace
+
+ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
+                            const std::function<void()>& open,
+                            const std::function<void()>& beforeAnswer)
+{
+    Answering state;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        state = {owner, startLeaf, button, beforeAnswer, 0, false, ChooserAnswer()};
+        answering = &state;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerTick);
+        open();
+        // Never left to fire in a later test's modal loop.
+        KillTimer(nullptr, timer);
+        answering = nullptr;
+        if (!state.gaveUp)
+            break;
+    }
+    return state.result;
+}
 
 HWND FindChooser(HWND owner)
 {
