@@ -24,6 +24,44 @@ BOOL CALLBACK MatchChooser(HWND hwnd, LPARAM context)
     return TRUE;
 }
 
+// The visible chooser dialog that owner owns on this thread, or null.
+HWND FindChooser(HWND owner)
+{
+    ChooserSearch search = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchChooser, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The chooser's tree: inside a name-space control on Windows, directly in the
+// chooser under Wine 8.
+HWND FindChooserTree(HWND chooser)
+{
+    HWND view = FindWindowExW(chooser, nullptr, TEXT("SHBrowseForFolder ShellNameSpace Control"),
+                              nullptr);
+    return FindWindowExW(view ? view : chooser, nullptr, TEXT("SysTreeView32"), nullptr);
+}
+
+// The text of the tree's selected item and whether it is scrolled into view;
+// false while nothing is selected.
+bool ReadChooserSelection(HWND chooser, WString& selected, bool& visible)
+{
+    HWND tree = FindChooserTree(chooser);
+    const LRESULT item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    WCHAR text[MAX_PATH] = {};
+    TVITEMW info = {};
+    info.mask = TVIF_TEXT;
+    info.hItem = reinterpret_cast<HTREEITEM>(item);
+    info.pszText = text;
+    info.cchTextMax = MAX_PATH;
+    if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info)))
+        return false;
+    selected = text;
+    RECT rect = {};
+    std::memcpy(&rect, &info.hItem, sizeof info.hItem);  // TVM_GETITEMRECT reads the item here
+    visible = SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
+    return true;
+}
+
 struct Answering {
     HWND owner;
     WString startLeaf;
@@ -40,13 +78,13 @@ void CALLBACK AnswerTick(HWND, UINT, UINT_PTR timer, DWORD)
     if (!answering)
         return;
     Answering& state = *answering;
+    ++state.ticks;
     HWND chooser = FindChooser(state.owner);
     if (!chooser) {
-        if (++state.ticks > 150)
+        if (state.ticks > 150)
             KillTimer(nullptr, timer);
         return;
     }
-    ++state.ticks;
     // The first chooser of a process fills its tree slowly: the selection may
     // take a while to arrive.
     WString selected;
@@ -72,7 +110,7 @@ ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
                             const std::function<void()>& open,
                             const std::function<void()>& beforeAnswer)
 {
-    Answering state;
+    Answering state{};
     for (int attempt = 0; attempt < 4; ++attempt) {
         state = {owner, startLeaf, button, beforeAnswer, 0, false, ChooserAnswer()};
         answering = &state;
@@ -87,35 +125,3 @@ ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
     return state.result;
 }
 
-HWND FindChooser(HWND owner)
-{
-    ChooserSearch search = {owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchChooser, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND FindChooserTree(HWND chooser)
-{
-    HWND view = FindWindowExW(chooser, nullptr, TEXT("SHBrowseForFolder ShellNameSpace Control"),
-                              nullptr);
-    return FindWindowExW(view ? view : chooser, nullptr, TEXT("SysTreeView32"), nullptr);
-}
-
-bool ReadChooserSelection(HWND chooser, WString& selected, bool& visible)
-{
-    HWND tree = FindChooserTree(chooser);
-    const LRESULT item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-    WCHAR text[MAX_PATH] = {};
-    TVITEMW info = {};
-    info.mask = TVIF_TEXT;
-    info.hItem = reinterpret_cast<HTREEITEM>(item);
-    info.pszText = text;
-    info.cchTextMax = MAX_PATH;
-    if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&info)))
-        return false;
-    selected = text;
-    RECT rect = {};
-    std::memcpy(&rect, &info.hItem, sizeof info.hItem);  // TVM_GETITEMRECT reads the item here
-    visible = SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
-    return true;
-}
