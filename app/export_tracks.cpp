@@ -23,13 +23,13 @@ bool HasMp3Extension(const WString& path)
 
 } // namespace
 
-void ExportTracks(const WStringList& paths, const ExportOptions& options)
+void ExportTracks(WStringList paths, const ExportOptions& options)
 {
-    const WStringList tracks = ExpandInputPaths(paths, options.subFolders);
+    paths = ExpandInputPaths(paths, options.subFolders);
     const bool emptyFile = options.emptyFile;
     vela::Mp3Tag tag;
     vela::File output;
-    for (const WString& path : tracks) {
+    for (const WString& path : paths) {
         if (!emptyFile && !HasMp3Extension(path))
             continue;
         if (!tag.Open(path, ID3_FILE_MODE_READONLY) && !emptyFile)

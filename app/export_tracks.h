@@ -3,8 +3,10 @@
 // text file holding its lyrics in the ANSI code page.
 #include "app/output_path.h"
 
-// Expands the folders among paths, then writes each MP3 file's lyrics where
-// options.output puts them. Tracks that cannot be read or have no lyrics, and
-// outputs that cannot be created, are skipped without a word; an output that
-// would be the input itself is never written.
-void ExportTracks(const WStringList& paths, const ExportOptions& options);
+// Replaces the folders among paths by their files, then writes each MP3
+// file's lyrics where options.output puts them. Tracks that cannot be read or
+// have no lyrics, and outputs that cannot be created, are skipped without a
+// word; an output that would be the input itself is never written. The list
+// is taken by value so that a caller done with it can hand it over: only the
+// expanded list then stays alive while the files are read.
+void ExportTracks(WStringList paths, const ExportOptions& options);

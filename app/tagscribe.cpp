@@ -14,6 +14,7 @@
 #include <objbase.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -165,8 +166,8 @@ LRESULT Tagscribe::OnDropFiles(WPARAM wParam, LPARAM)
 void Tagscribe::ExportLyrics()
 {
     if (ControlsReady())
-        ExportTracks(pending_, ReadExportOptions());
-    pending_.clear();
+        ExportTracks(std::move(pending_), ReadExportOptions());
+    pending_.clear();  // a moved-from list is valid but unspecified
 }
 
 // Read once for a whole run: the job pumps no messages, so the controls cannot
