@@ -1,24 +1,23 @@
 #include "app/instance_block.h"
 
+#include "vela/storage/little_endian.h"
+
 #include <cstdint>
+
+static_assert(InstanceBlockSize == vela::LittleEndian32Size, "the block holds one stored integer");
 
 bool WriteWindowHandle(SharedMemory& block, HWND window)
 {
-    auto value = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
-    unsigned char bytes[InstanceBlockSize];
-    for (DWORD i = 0; i < InstanceBlockSize; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+    BYTE bytes[InstanceBlockSize];
+    vela::PutLittleEndian32(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)), bytes);
     return block.Write(bytes, sizeof bytes);
 }
 
 HWND ReadWindowHandle(const SharedMemory& block)
 {
-    unsigned char bytes[InstanceBlockSize] = {};
+    BYTE bytes[InstanceBlockSize] = {};
     if (!block.Read(bytes, sizeof bytes))
         return nullptr;
-    uint32_t value = 0;
-    for (DWORD i = 0; i < InstanceBlockSize; ++i)
-        value |= static_cast<uint32_t>(bytes[i]) << (8 * i);
-    auto extended = static_cast<intptr_t>(static_cast<int32_t>(value));
-    return reinterpret_cast<HWND>(extended);
+    const auto low = static_cast<int32_t>(vela::GetLittleEndian32(bytes));
+    return reinterpret_cast<HWND>(static_cast<intptr_t>(low));
 }

@@ -3,14 +3,13 @@
 #include "app/command_line.h"
 #include "app/instance_block.h"
 #include "app/tagscribe.h"
+#include "res/resource.h"
 #include "vela/ui/dialog.h"
 #include "vela/ui/module.h"
 
 #include <memory>
 
 namespace {
-
-constexpr int MainDialogTemplate = 102;
 
 int Run(HINSTANCE instance, const WCHAR* commandLine)
 {
@@ -26,7 +25,7 @@ int Run(HINSTANCE instance, const WCHAR* commandLine)
     }
 
     auto dialog = std::make_unique<Tagscribe>(arguments);
-    const bool created = dialog->Create(MainDialogTemplate);
+    const bool created = dialog->Create(IDD_TAGSCRIBE);
     if (created && block.Create(InstanceBlockSize))
         WriteWindowHandle(block, dialog->hwnd);
     // Without a window nothing could ever end the loop.

@@ -1,5 +1,6 @@
 #include "app/tagscribe.h"
 
+#include "app/export_tracks.h"
 #include "app/manual_path.h"
 #include "app/paths.h"
 #include "res/resource.h"
@@ -7,12 +8,14 @@
 #include "vela/ui/browse_folder.h"
 #include "vela/ui/button.h"
 #include "vela/ui/check_box.h"
+#include "vela/ui/drop_file.h"
 #include "vela/ui/edit_box.h"
 #include "vela/ui/tool_tip.h"
 
 #include <objbase.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -150,6 +153,35 @@ void Tagscribe::SaveSettings()
     const BYTE* bytes = reinterpret_cast<const BYTE*>(&placement);
     archive.Value(PlacementKey).assign(bytes, bytes + sizeof placement);
     archive.SaveFile(settingsPath_);
+}
+
+LRESULT Tagscribe::OnDropFiles(WPARAM wParam, LPARAM)
+{
+    vela::DropFile drop(reinterpret_cast<HDROP>(wParam));
+    for (WString name = drop.Next(); !name.empty(); name = drop.Next())
+        pending_.push_back(name);
+    ExportLyrics();
+    return 0;
+}
+
+void Tagscribe::ExportLyrics()
+{
+    if (ControlsReady())
+        ExportTracks(std::move(pending_), ReadExportOptions());
+    pending_.clear();  // a moved-from list is valid but unspecified
+}
+
+// Read once for a whole run: the job pumps no messages, so the controls cannot
+// change while it runs, and under Wine every read goes through the subclass
+// machinery's window properties, server round trips that cost more than a
+// file's own work.
+ExportOptions Tagscribe::ReadExportOptions()
+{
+    return {checks_[SubDirectoryCheck]->IsChecked(),
+            checks_[EmptyFileCheck]->IsChecked(),
+            {checks_[SameDirectoryCheck]->IsChecked(), edits_[DirectoryEdit]->GetText(),
+             checks_[SameFileNameCheck]->IsChecked(), edits_[FileNameEdit]->GetText(),
+             edits_[ExtensionEdit]->GetText()}};
 }
 
 LRESULT Tagscribe::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,7 @@
 #pragma once
 // The main dialog: the output options, their persistence in the settings
 // file, and the export of dropped or command-line paths.
+#include "app/output_path.h"
 #include "app/settings_tables.h"
 #include "vela/text.h"
 #include "vela/ui/dialog.h"
@@ -32,6 +33,8 @@ public:
 
     // Exports the lyrics of every pending path, then empties the list.
     void ExportLyrics();
+    // The options as the controls hold them now. Requires the controls.
+    ExportOptions ReadExportOptions();
 
 private:
     // False when the template lacked one of the controls.

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs the disk micro-benchmark against a build folder's core
-# library. Usage: bench/disk-bench.sh BUILD_DIR FILES [FOLDERS] [win32|unix|both]
+# Builds the disk micro-benchmark (the CMake target disk_bench, linked to the
+# core library) in a build folder and runs it under Wine.
+# Usage: bench/disk-bench.sh BUILD_DIR FILES [FOLDERS] [win32|unix|both]
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$(cd "$1" && pwd)"; shift
-out="$build/disk_bench"
-wineg++ -std=c++17 -O2 -DUNICODE -D_UNICODE -fno-short-wchar -UWINE_UNICODE_NATIVE \
-  -DNOMINMAX -I"$top" -mconsole -o "$out" "$top/bench/disk_bench.cpp" \
-  "$top/tests/support/mp3_writer.cpp" "$build/libtagscribe_core.a" \
-  -lcomctl32 -lshlwapi -lshell32 -lole32 -luser32 -lgdi32 -lid3tag -lz
-"$top/scripts/wine-run.sh" "$build" "$out.exe" "$@"
+build="$(mkdir -p "$1" && cd "$1" && pwd)"; shift
+bash "$top/scripts/build.sh" "$build" --target disk_bench
+"$top/scripts/wine-run.sh" "$build" "$build/disk_bench.exe" "$@"

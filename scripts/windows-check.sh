@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# Compiles every source under app/ and vela/ with the MinGW cross compiler, so
-# that the code stays genuine Win32 code. No Windows libid3tag exists here, so
-# this compiles and does not link.
+# Compiles every program source with the MinGW cross compiler, so that the
+# code stays genuine Win32 code. The sources, flags and Winelib-only folders
+# come from CMakeLists.txt; no Windows libid3tag exists here, so this compiles
+# and does not link.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-stage="$(mktemp -d)"
-trap 'rm -rf "$stage"' EXIT
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+# libid3tag's and Boost's headers without /usr/include itself, which would
+# bring glibc's headers in; MinGW has its own zlib.
+stage="$work/stage"
+mkdir "$stage"
 ln -s /usr/include/id3tag.h "$stage/id3tag.h"
 ln -s /usr/include/boost "$stage/boost"
-status=0
-count=0
-while IFS= read -r src; do
-  count=$((count + 1))
-  if ! i686-w64-mingw32-g++ -std=c++17 -municode -DUNICODE -D_UNICODE -DNOMINMAX -Wall \
-       -I"$top" -isystem "$stage" -c "$src" -o /dev/null; then
-    echo "windows-check: $src does not compile for Windows" >&2
-    status=1
-  fi
-done < <(find "$top/app" "$top/vela" -name '*.cpp' | sort)
+cmake -S "$top" -B "$work/build" -G "Unix Makefiles" \
+  -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_CXX_COMPILER=i686-w64-mingw32-g++ \
+  -DCMAKE_BUILD_TYPE=None -DCMAKE_CXX_FLAGS="-isystem $stage" \
+  -DTAGSCRIBE_COMPILE_CHECK=ON >/dev/null
+# -k: every source that fails is named, not just the first.
+if ! cmake --build "$work/build" -j"$(nproc)" -- -k >/dev/null; then
+  echo "windows-check: the sources above do not compile for Windows" >&2
+  exit 1
+fi
+count="$(find "$work/build" -name '*.obj' | wc -l)"
 echo "windows-check: $count sources compiled with i686-w64-mingw32-g++"
-exit $status

@@ -46,51 +46,6 @@ TEST(DropFile, ReleasesUnreadAndEmptyDrops)
     }
 }
 
-// Drives the chooser from a thread timer, which its modal loop dispatches.
-struct ChooserDriver {
-    WPARAM button = IDOK;
-    int ticks = 0;
-    bool found = false;
-    WString selectedText;
-    bool selectedVisible = false;
-    // Wine 8's chooser now and then never takes the initial selection (seen
-    // 2026-12, about one run in twenty): it is then cancelled and tried again.
-    bool gaveUp = false;
-};
-ChooserDriver driver;
-
-// The chooser is the dialog that the test's owner window owns.
-HWND chooserOwner = nullptr;
-
-void CALLBACK DriveChooser(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND chooser = FindChooser(chooserOwner);
-    ++driver.ticks;
-    if (!chooser) {
-        if (driver.ticks > 150)
-            KillTimer(nullptr, timer);
-        return;
-    }
-    // The first chooser of a process fills its tree slowly: wait (up to 3 s)
-    // until the initial selection has arrived before pressing the button.
-    WString selected;
-    bool visible = false;
-    const bool read = ReadChooserSelection(chooser, selected, visible);
-    if (!read || selected != TEXT("inner")) {
-        if (driver.ticks < 30)
-            return;
-        KillTimer(nullptr, timer);
-        driver.gaveUp = true;
-        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    KillTimer(nullptr, timer);
-    driver.found = true;
-    driver.selectedText = selected;
-    driver.selectedVisible = visible;
-    PostMessageW(chooser, WM_COMMAND, driver.button, 0);
-}
-
 class BrowseForFolderTest : public testing::Test {
 protected:
     // Wine 8's chooser cannot select a folder inside the user profile, where
@@ -106,8 +61,6 @@ protected:
         ASSERT_TRUE(MakeFolder(deep));
         ASSERT_TRUE(MakeFolder(deep + TEXT("\\leaf")));
         ASSERT_NE(CreateWrappedWindow(owner), nullptr);
-        driver = ChooserDriver();
-        chooserOwner = owner.hwnd;
     }
     void TearDown() override
     {
@@ -118,17 +71,12 @@ protected:
     bool Browse(WPARAM button, WString& result)
     {
         bool chosen = false;
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            driver = ChooserDriver();
-            driver.button = button;
-            SetTimer(nullptr, 0, 100, DriveChooser);
-            chosen = vela::BrowseForFolder(&owner, result, deep);
-            if (!driver.gaveUp)
-                break;
-        }
+        answer = AnswerChooser(owner.hwnd, TEXT("inner"), button,
+                               [&] { chosen = vela::BrowseForFolder(&owner, result, deep); });
         return chosen;
     }
 
+    ChooserAnswer answer;
     WString root;
     WString deep;
     vela::Window owner;
@@ -138,19 +86,19 @@ TEST_F(BrowseForFolderTest, ConfirmReturnsTheInitialFolderSelectedAndVisible)
 {
     WString result = TEXT("unchanged");
     EXPECT_TRUE(Browse(IDOK, result));
-    EXPECT_TRUE(driver.found);
+    EXPECT_TRUE(answer.answered);
     EXPECT_EQ(Utf8(result), Utf8(deep));
-    EXPECT_EQ(Utf8(driver.selectedText), "inner");
+    EXPECT_EQ(Utf8(answer.selected), "inner");
     // Wine 8 ignores BFFM_SETEXPANDED (seen 2024-12), so expansion is not
     // checked here.
-    EXPECT_TRUE(driver.selectedVisible);
+    EXPECT_TRUE(answer.selectedVisible);
 }
 
 TEST_F(BrowseForFolderTest, CancelLeavesTheResultAlone)
 {
     WString result = TEXT("unchanged");
     EXPECT_FALSE(Browse(IDCANCEL, result));
-    EXPECT_TRUE(driver.found);
+    EXPECT_TRUE(answer.answered);
     EXPECT_EQ(Utf8(result), "unchanged");
 }
 

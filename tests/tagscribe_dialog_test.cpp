@@ -4,8 +4,10 @@
 #include "app/settings_tables.h"
 #include "res/resource.h"
 #include "tests/support/check_value.h"
+#include "tests/support/drop_handle.h"
 #include "tests/support/folder_chooser.h"
 #include "tests/support/main_dialog.h"
+#include "tests/support/mp3_writer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_windows.h"
 #include "vela/storage/archive.h"
@@ -170,6 +172,56 @@ TEST_F(TagscribeDialogTest, LoadedStatesApplyTheirLinks)
     }
 }
 
+// Each control reaches its own field, whatever the others hold.
+TEST_F(TagscribeDialogTest, ControlsGiveTheExportOptions)
+{
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    const int boxes[] = {IDC_SUB_DIRECTORY, IDC_EMPTY_FILE, IDC_SAME_DIRECTORY,
+                         IDC_SAME_FILE_NAME};
+    const int states[][4] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0},
+                             {0, 0, 1, 0}, {0, 0, 0, 1}, {1, 1, 1, 1}};
+    int n = 0;
+    for (const auto& row : states) {
+        for (int i = 0; i < 4; ++i)
+            SetCheck(hwnd, boxes[i], row[i]);
+        const std::string tag = std::to_string(n++);
+        SetItemText(hwnd, IDC_DIRECTORY, Wide("C:\\folder " + tag));
+        SetItemText(hwnd, IDC_FILE_NAME, Wide("name " + tag));
+        SetItemText(hwnd, IDC_EXTENSION, Wide("ext " + tag));
+        const ExportOptions options = dialog->ReadExportOptions();
+        SCOPED_TRACE("row " + tag);
+        EXPECT_EQ(options.subFolders, row[0] == 1);
+        EXPECT_EQ(options.emptyFile, row[1] == 1);
+        EXPECT_EQ(options.output.sameFolder, row[2] == 1);
+        EXPECT_EQ(options.output.sameName, row[3] == 1);
+        EXPECT_EQ(Utf8(options.output.folder), "C:\\folder " + tag);
+        EXPECT_EQ(Utf8(options.output.name), "name " + tag);
+        EXPECT_EQ(Utf8(options.output.extension), "ext " + tag);
+    }
+}
+
+// A drop exports with what the controls hold at that moment, and the next
+// drop exports only its own paths.
+TEST_F(TagscribeDialogTest, EachDropExportsItsOwnPathsWithTheControlsOptions)
+{
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    const WString first = dir / TEXT("first.mp3");
+    const WString second = dir / TEXT("second.mp3");
+    ASSERT_TRUE(WriteBytes(first, mp3::FileWithLyrics("1")));
+    ASSERT_TRUE(WriteBytes(second, mp3::FileWithLyrics("2")));
+    SetItemText(hwnd, IDC_EXTENSION, TEXT("lrc"));
+    DropOnto(hwnd, {first});
+    ASSERT_EQ(ReadBytes(dir / TEXT("first.lrc")), "1");
+    ASSERT_TRUE(DeleteFileW((dir / TEXT("first.lrc")).c_str()));
+    SetItemText(hwnd, IDC_EXTENSION, TEXT("txt"));
+    DropOnto(hwnd, {second});
+    EXPECT_EQ(ReadBytes(dir / TEXT("second.txt")), "2");
+    EXPECT_FALSE(FileExists(dir / TEXT("first.lrc")));
+    EXPECT_FALSE(FileExists(dir / TEXT("first.txt")));
+}
+
 // The three ways a user closes the dialog.
 enum class CloseBy { Escape, CloseBox, ExitButton };
 
@@ -305,49 +357,6 @@ TEST_F(TagscribeDialogTest, WrongLengthsAndOtherVersionsGiveDefaults)
     }
 }
 
-// Answers the folder chooser from a thread timer, which the chooser's modal
-// loop dispatches, once its tree has had time to take the initial folder.
-struct ChooserAnswer {
-    HWND owner = nullptr;
-    WPARAM button = IDOK;
-    int ticks = 0;
-    bool answered = false;
-    // It is answered once this folder (the start folder's name) is selected.
-    // Wine 8's chooser now and then never takes the initial selection (seen
-    // 2026-12, about one run in twenty): after 3 s it is cancelled instead and
-    // the browse is tried again.
-    WString startLeaf;
-    bool gaveUp = false;
-    // Typed into the folder edit while the chooser is open; a confirmed
-    // choice must replace it.
-    const WCHAR* scribble = nullptr;
-};
-ChooserAnswer answer;
-
-void CALLBACK AnswerChooser(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    HWND chooser = FindChooser(answer.owner);
-    if (++answer.ticks > 150)
-        KillTimer(nullptr, timer);
-    if (!chooser)
-        return;
-    WString selected;
-    bool visible = false;
-    if (!ReadChooserSelection(chooser, selected, visible) || selected != answer.startLeaf) {
-        if (answer.ticks < 30)
-            return;
-        KillTimer(nullptr, timer);
-        answer.gaveUp = true;
-        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    KillTimer(nullptr, timer);
-    answer.answered = true;
-    if (answer.scribble)
-        SetDlgItemTextW(answer.owner, IDC_DIRECTORY, answer.scribble);
-    PostMessageW(chooser, WM_COMMAND, answer.button, 0);
-}
-
 class BrowseButtonTest : public TagscribeDialogTest {
 protected:
     // Wine 8's chooser cannot select a folder inside the user profile, where
@@ -378,18 +387,18 @@ protected:
     void Browse(int button, const WString& start, WPARAM reply,
                 const WCHAR* scribble = nullptr)
     {
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            SetItemText(hwnd, IDC_DIRECTORY, start);
-            answer = ChooserAnswer();
-            answer.scribble = scribble;
-            answer.owner = hwnd;
-            answer.button = reply;
-            answer.startLeaf = LeafName(start);
-            SetTimer(nullptr, 0, 100, AnswerChooser);
-            Click(hwnd, button);
-            if (!answer.gaveUp)
-                break;
-        }
+        const ChooserAnswer answer = AnswerChooser(
+            hwnd, LeafName(start), reply,
+            [&] {
+                SetItemText(hwnd, IDC_DIRECTORY, start);
+                Click(hwnd, button);
+            },
+            [&] {
+                // Typed while the chooser is open: a confirmed choice must
+                // replace it.
+                if (scribble)
+                    SetItemText(hwnd, IDC_DIRECTORY, scribble);
+            });
         EXPECT_TRUE(answer.answered);
     }
 

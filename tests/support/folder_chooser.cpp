@@ -24,8 +24,7 @@ BOOL CALLBACK MatchChooser(HWND hwnd, LPARAM context)
     return TRUE;
 }
 
-} // namespace
-
+// The visible chooser dialog that owner owns on this thread, or null.
 HWND FindChooser(HWND owner)
 {
     ChooserSearch search = {owner, nullptr};
@@ -33,6 +32,8 @@ HWND FindChooser(HWND owner)
     return search.found;
 }
 
+// The chooser's tree: inside a name-space control on Windows, directly in the
+// chooser under Wine 8.
 HWND FindChooserTree(HWND chooser)
 {
     HWND view = FindWindowExW(chooser, nullptr, TEXT("SHBrowseForFolder ShellNameSpace Control"),
@@ -40,6 +41,8 @@ HWND FindChooserTree(HWND chooser)
     return FindWindowExW(view ? view : chooser, nullptr, TEXT("SysTreeView32"), nullptr);
 }
 
+// The text of the tree's selected item and whether it is scrolled into view;
+// false while nothing is selected.
 bool ReadChooserSelection(HWND chooser, WString& selected, bool& visible)
 {
     HWND tree = FindChooserTree(chooser);
@@ -58,3 +61,67 @@ bool ReadChooserSelection(HWND chooser, WString& selected, bool& visible)
     visible = SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
     return true;
 }
+
+struct Answering {
+    HWND owner;
+    WString startLeaf;
+    WPARAM button;
+    std::function<void()> beforeAnswer;
+    int ticks;
+    bool gaveUp;
+    ChooserAnswer result;
+};
+Answering* answering = nullptr;
+
+void CALLBACK AnswerTick(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (!answering)
+        return;
+    Answering& state = *answering;
+    ++state.ticks;
+    HWND chooser = FindChooser(state.owner);
+    if (!chooser) {
+        if (state.ticks > 150)
+            KillTimer(nullptr, timer);
+        return;
+    }
+    // The first chooser of a process fills its tree slowly: the selection may
+    // take a while to arrive.
+    WString selected;
+    bool visible = false;
+    if (!ReadChooserSelection(chooser, selected, visible) || selected != state.startLeaf) {
+        if (state.ticks < 30)
+            return;
+        KillTimer(nullptr, timer);
+        state.gaveUp = true;
+        PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    KillTimer(nullptr, timer);
+    state.result = {true, selected, visible};
+    if (state.beforeAnswer)
+        state.beforeAnswer();
+    PostMessageW(chooser, WM_COMMAND, state.button, 0);
+}
+
+} // namespace
+
+ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
+                            const std::function<void()>& open,
+                            const std::function<void()>& beforeAnswer)
+{
+    Answering state{};
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        state = {owner, startLeaf, button, beforeAnswer, 0, false, ChooserAnswer()};
+        answering = &state;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerTick);
+        open();
+        // Never left to fire in a later test's modal loop.
+        KillTimer(nullptr, timer);
+        answering = nullptr;
+        if (!state.gaveUp)
+            break;
+    }
+    return state.result;
+}
+

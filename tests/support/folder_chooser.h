@@ -1,14 +1,21 @@
 #pragma once
-// Looking into the shell's folder chooser while a test drives it.
+// Answering the shell's folder chooser while a test drives it.
 #include "vela/text.h"
 
-// The visible chooser dialog that `owner` owns on this thread, or null.
-HWND FindChooser(HWND owner);
+#include <functional>
 
-// The chooser's tree: inside a name-space control on Windows, directly in the
-// chooser under Wine 8.
-HWND FindChooserTree(HWND chooser);
+struct ChooserAnswer {
+    bool answered = false;  // the button was pressed with the start folder selected
+    WString selected;
+    bool selectedVisible = false;
+};
 
-// The text of the tree's selected item and whether it is scrolled into view;
-// false while nothing is selected.
-bool ReadChooserSelection(HWND chooser, WString& text, bool& visible);
+// Runs open, which shows a chooser owned by owner and returns once it is
+// closed, and answers the chooser from a thread timer (its modal loop
+// dispatches them): as soon as the start folder startLeaf is selected,
+// beforeAnswer runs and button is pressed. Wine 8's chooser now and then
+// never takes the initial selection (seen 2026-12, about one run in twenty):
+// after 3 s it is cancelled and open runs again, four times at most.
+ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
+                            const std::function<void()>& open,
+                            const std::function<void()>& beforeAnswer = nullptr);

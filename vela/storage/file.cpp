@@ -1,6 +1,7 @@
 #include "vela/storage/file.h"
 
 #include "vela/storage/disk.h"
+#include "vela/storage/little_endian.h"
 
 #include <zlib.h>
 
@@ -30,17 +31,6 @@ void ReportLastError()
     std::unique_ptr<WCHAR, LocalFreeDeleter> text(raw);
     if (text)
         OutputDebugStringW(text.get());
-}
-
-void PutLittleEndian(uint32_t value, BYTE* out)
-{
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-uint32_t GetLittleEndian(const BYTE* in)
-{
-    return uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 | uint32_t(in[3]) << 24;
 }
 
 } // namespace
@@ -181,16 +171,16 @@ DWORD File::WriteVector(const void* source, DWORD count)
 
 INT32 File::ReadInt()
 {
-    BYTE bytes[4] = {};
-    Read(bytes, 4);
-    return static_cast<INT32>(GetLittleEndian(bytes));
+    BYTE bytes[LittleEndian32Size] = {};
+    Read(bytes, LittleEndian32Size);
+    return static_cast<INT32>(GetLittleEndian32(bytes));
 }
 
 bool File::WriteInt(INT32 value)
 {
-    BYTE bytes[4];
-    PutLittleEndian(static_cast<uint32_t>(value), bytes);
-    return Write(bytes, 4) == 4;
+    BYTE bytes[LittleEndian32Size];
+    PutLittleEndian32(static_cast<uint32_t>(value), bytes);
+    return Write(bytes, LittleEndian32Size) == LittleEndian32Size;
 }
 
 bool File::ReadString(WString& text)

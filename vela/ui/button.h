@@ -1,16 +1,10 @@
 #pragma once
-// A push button of a dialog. It is never subclassed: the dialog hears its
-// clicks as WM_COMMAND.
-#include "vela/ui/dialog.h"
-
-#include <boost/shared_ptr.hpp>
+// A push button of a dialog, made by FromDlgItem. It is never subclassed: the
+// dialog hears its clicks as WM_COMMAND.
+#include "vela/ui/dialog_item.h"
 
 namespace vela {
 
-class Button : public Window {
-public:
-    // Binds item id of dialog; empty when the dialog has no such item.
-    static boost::shared_ptr<Button> FromDlgItem(Dialog& dialog, int id);
-};
+class Button : public DialogItem<Button> {};
 
 } // namespace vela

@@ -1,17 +1,10 @@
 #include "vela/ui/check_box.h"
 
+#include "vela/storage/little_endian.h"
+
 namespace vela {
 
 const WCHAR CheckKey[] = TEXT("Check");
-
-boost::shared_ptr<CheckBox> CheckBox::FromDlgItem(Dialog& dialog, int id)
-{
-    // Owned before it is bound, so a failed bind undoes the registration.
-    boost::shared_ptr<CheckBox> box(new CheckBox);
-    if (!box->AttachDlgItem(dialog, id))
-        box.reset();
-    return box;
-}
 
 bool CheckBox::IsChecked()
 {
@@ -42,9 +35,8 @@ void CheckBox::Load(const Archive& node, int defaultState)
 {
     int state = defaultState;
     const Bytes* v = node.FindValue(CheckKey);
-    if (v && v->size() == 4) {
-        const INT32 stored = INT32(UINT32((*v)[0]) | UINT32((*v)[1]) << 8 |
-                                   UINT32((*v)[2]) << 16 | UINT32((*v)[3]) << 24);
+    if (v && v->size() == LittleEndian32Size) {
+        const auto stored = static_cast<INT32>(GetLittleEndian32(v->data()));
         // Anything else comes from a damaged file; the control would clamp it
         // to a state the file did not mean.
         if (stored >= BST_UNCHECKED && stored <= BST_INDETERMINATE)
@@ -55,9 +47,9 @@ void CheckBox::Load(const Archive& node, int defaultState)
 
 void CheckBox::Save(Archive& node)
 {
-    const UINT32 state = UINT32(Send(BM_GETCHECK, 0, 0));
-    node.Value(CheckKey) = Bytes{BYTE(state), BYTE(state >> 8), BYTE(state >> 16),
-                                 BYTE(state >> 24)};
+    Bytes& stored = node.Value(CheckKey);
+    stored.resize(LittleEndian32Size);
+    PutLittleEndian32(static_cast<uint32_t>(Send(BM_GETCHECK, 0, 0)), stored.data());
 }
 
 } // namespace vela

@@ -3,18 +3,13 @@
 // other windows by comparing its BM_GETCHECK state with each link's value;
 // its state is stored as the 4-byte integer "Check".
 #include "vela/storage/archive.h"
-#include "vela/ui/dialog.h"
-
-#include <boost/shared_ptr.hpp>
+#include "vela/ui/dialog_item.h"
 
 namespace vela {
 
-class CheckBox : public Window {
+// FromDlgItem makes one; the box hears its messages only once a link is added.
+class CheckBox : public DialogItem<CheckBox> {
 public:
-    // Binds item id of dialog; empty when the dialog has no such item. The
-    // box hears its messages only once a link is added.
-    static boost::shared_ptr<CheckBox> FromDlgItem(Dialog& dialog, int id);
-
     // Indeterminate counts as not checked.
     bool IsChecked();
 

@@ -7,16 +7,6 @@ namespace vela {
 
 const WCHAR TextKey[] = TEXT("Text");
 
-boost::shared_ptr<EditBox> EditBox::FromDlgItem(Dialog& dialog, int id)
-{
-    boost::shared_ptr<EditBox> box(new EditBox);
-    if (!box->AttachDlgItem(dialog, id))
-        box.reset();
-    else
-        box->Subclass();
-    return box;
-}
-
 void EditBox::ApplyLink(Window* target, int type, int)
 {
     if (!target)

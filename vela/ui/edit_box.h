@@ -4,17 +4,15 @@
 // selects all; it can take a dropped file or folder name; its text is stored
 // as "Text".
 #include "vela/storage/archive.h"
-#include "vela/ui/dialog.h"
-
-#include <boost/shared_ptr.hpp>
+#include "vela/ui/dialog_item.h"
 
 namespace vela {
 
-class EditBox : public Window {
+// FromDlgItem makes one, subclassed at once: an edit box always hears its
+// messages.
+class EditBox : public DialogItem<EditBox> {
 public:
-    // Binds item id of dialog and subclasses it; empty when the dialog has no
-    // such item.
-    static boost::shared_ptr<EditBox> FromDlgItem(Dialog& dialog, int id);
+    static constexpr bool SubclassAtOnce = true;
 
     // LinkEnable: enabled while there is text; LinkDisable: while there is
     // none. The link's value is not used.

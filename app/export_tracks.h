@@ -1,0 +1,12 @@
+#pragma once
+// The export job: every track among the paths, folders expanded, becomes one
+// text file holding its lyrics in the ANSI code page.
+#include "app/output_path.h"
+
+// Replaces the folders among paths by their files, then writes each MP3
+// file's lyrics where options.output puts them. Tracks that cannot be read or
+// have no lyrics, and outputs that cannot be created, are skipped without a
+// word; an output that would be the input itself is never written. The list
+// is taken by value so that a caller done with it can hand it over: only the
+// expanded list then stays alive while the files are read.
+void ExportTracks(WStringList paths, const ExportOptions& options);
