@@ -2,9 +2,13 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
+
+// UNICODE_STRING counts bytes in 16 bits: no Win32 path is longer.
+constexpr DWORD LongestPath = 32768;
 
 // A zero-filled copy of the text with room for `extra` more characters, so
 // that the in-place platform calls can grow it and the result ends at the
@@ -23,13 +27,14 @@ WString UpToNul(const WCHAR* text)
 
 } // namespace
 
+// Composed here rather than by PathAddBackslashW, which refuses folders of
+// 260 characters or more: a folder left without its backslash would send
+// every path built on it one folder up, beside the folder instead of in it.
 WString AddBackslash(const WString& folder)
 {
-    if (folder.empty())
-        return folder;  // stays relative to the current folder
-    auto buffer = Buffer(folder, 2);
-    PathAddBackslashW(buffer.data());
-    return UpToNul(buffer.data());
+    if (folder.empty() || folder.back() == TEXT('\\'))
+        return folder;  // an empty folder stays relative to the current one
+    return folder + TEXT("\\");
 }
 
 WString ParentFolder(const WString& path)
@@ -58,18 +63,25 @@ WString StripExtension(const WString& path)
     return UpToNul(buffer.data());
 }
 
+// PathRenameExtensionW refuses a result of 260 characters or more and leaves
+// the old extension in place; the extension is found by the platform and the
+// new one put in its place here, whatever the length.
 WString ReplaceExtension(const WString& path, const WString& extension)
 {
-    auto buffer = Buffer(path, extension.size() + 1);
-    PathRenameExtensionW(buffer.data(), extension.c_str());
-    return UpToNul(buffer.data());
+    const size_t stem = path.size() - ExtensionOf(path).size();
+    return path.substr(0, stem) + extension;
 }
 
+// A path that fills the buffer may have been cut: try again with more room,
+// up to the longest path the platform has.
 WString ModulePath()
 {
-    WCHAR buffer[2 * MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, buffer, 2 * MAX_PATH);
-    return UpToNul(buffer);
+    for (DWORD capacity = 2 * MAX_PATH;; capacity *= 2) {
+        std::vector<WCHAR> buffer(capacity, 0);
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), capacity);
+        if (length < capacity || capacity >= LongestPath)
+            return WString(buffer.data(), std::min(length, capacity));
+    }
 }
 
 std::string ToAnsi(const WString& text)

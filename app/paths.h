@@ -1,7 +1,8 @@
 #pragma once
 // Taking paths apart and composing them, and turning text into the ANSI code
-// page. Each function copies its input, applies one platform path function and
-// returns the result; a refused call gives back the input unchanged.
+// page. Each function copies its input and returns a new string. Paths of any
+// length are composed whole: the platform's 260-character limit is left to
+// the calls that open them, which fail rather than open another file.
 #include "vela/text.h"
 
 WString AddBackslash(const WString& folder);

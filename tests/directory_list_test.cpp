@@ -196,6 +196,30 @@ TEST_P(DirectoryListTest, SizesAndTimesAsSixtyFourBitNumbers)
     }
 }
 
+// Folders whose paths reach and pass the 260-character limit are searched
+// like others, whether named themselves or met inside another folder: each
+// path is the folder, one backslash, the name.
+TEST_P(DirectoryListTest, FoldersAtTheLengthLimitAreListedInPlace)
+{
+    for (size_t length : {250u, 258u, 259u, 260u, 261u, 300u}) {
+        TempDir root;
+        const WString folder = MakeFolderOfLength(root.Path(), length);
+        ASSERT_EQ(folder.size(), length);
+        const std::vector<WString> inside{folder + TEXT("\\a.mp3")};
+        ASSERT_TRUE(WriteBytes(inside[0], "a")) << length;
+
+        DirectoryList named;
+        named.Search(folder, TEXT("*.*"), false);
+        EXPECT_EQ(Paths(named.files), inside) << length;
+
+        DirectoryList walked;
+        walked.Search(root.Path(), TEXT("*.*"), true);
+        ASSERT_FALSE(walked.folders.empty()) << length;
+        EXPECT_EQ(walked.folders.back().path, folder) << length;
+        EXPECT_EQ(Paths(walked.files), inside) << length;
+    }
+}
+
 INSTANTIATE_ON_EACH_DISK(DirectorySearch);
 INSTANTIATE_ON_EACH_DISK(DirectoryListTest);
 

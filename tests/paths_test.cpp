@@ -1,5 +1,6 @@
 #include "tests/support/gtest.h"
 
+#include "app/output_path.h"
 #include "app/paths.h"
 #include "tests/support/temp_dir.h"
 
@@ -90,27 +91,28 @@ TEST(Paths, ReplaceExtension)
             << c.path << " + " << c.extension;
 }
 
-TEST(Paths, LongPathsStopAtTheLimitOrAreCutWhole)
+// Folders at and past the 260-character limit are composed like short ones:
+// a folder left without its backslash, or a name left with its old
+// extension, would put an output beside its folder or over its input.
+TEST(Paths, LongPathsAreComposedWhole)
 {
-    for (size_t length : {258u, 259u})
-        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length) + TEXT("\\"))
+    for (size_t length : {258u, 259u, 260u, 261u, 300u, 1000u}) {
+        const WString folder = FolderOfLength(length);
+        EXPECT_EQ(AddBackslash(folder), folder + TEXT("\\")) << length;
+        EXPECT_EQ(AddBackslash(folder + TEXT("\\")), folder + TEXT("\\")) << length;
+        EXPECT_EQ(ReplaceExtension(folder + TEXT(".mp3"), TEXT(".txt")), folder + TEXT(".txt"))
             << length;
-    for (size_t length : {260u, 261u, 400u})
-        EXPECT_EQ(AddBackslash(FolderOfLength(length)), FolderOfLength(length)) << length;
-    WString terminated = FolderOfLength(300) + TEXT("\\");
-    EXPECT_EQ(AddBackslash(terminated), terminated);
+        // A dot in a long folder's name is no extension of a file inside it.
+        EXPECT_EQ(ReplaceExtension(folder + TEXT(".d\\song"), TEXT(".txt")),
+                  folder + TEXT(".d\\song.txt")) << length;
 
-    // The old extension starts at 250; 250 + 9 stays below the limit, 250 + 10 reaches it.
-    WString base = FolderOfLength(250);
-    EXPECT_EQ(ReplaceExtension(base + TEXT(".mp3"), TEXT(".txtxtxtx")), base + TEXT(".txtxtxtx"));
-    EXPECT_EQ(ReplaceExtension(base + TEXT(".mp3"), TEXT(".txtxtxtxt")), base + TEXT(".mp3"));
-    EXPECT_EQ(ReplaceExtension(base, TEXT(".txtxtxtxt")), base);
-    WString tooLong = FolderOfLength(300) + TEXT(".mp3");
-    EXPECT_EQ(ReplaceExtension(tooLong, TEXT(".txt")), tooLong);
-
-    // ParentFolder's buffer grows with the input.
-    WString longFolder = FolderOfLength(400);
-    EXPECT_EQ(ParentFolder(longFolder + TEXT("\\a.mp3")), longFolder);
+        const OutputOptions beside = {true, WString(), true, WString(), TEXT("txt")};
+        EXPECT_EQ(ComposeOutputPath(folder + TEXT("\\Song.mp3"), beside),
+                  folder + TEXT("\\Song.txt")) << length;
+        const OutputOptions typed = {false, folder, false, TEXT("out.lrc"), TEXT("txt")};
+        EXPECT_EQ(ComposeOutputPath(TEXT("D:\\a.mp3"), typed), folder + TEXT("\\out.txt"))
+            << length;
+    }
 }
 
 TEST(Paths, ModulePathNamesThisRunner)

@@ -9,6 +9,10 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace {
 
 void WriteTrack(const WString& path, const std::string& lyrics)
@@ -137,4 +141,94 @@ TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
 
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(first.Wait(), 0u);
+}
+
+namespace {
+
+// Folders of tracks, one per batch run, each named on its own command line.
+struct BatchFolder {
+    TempDir dir;
+    std::vector<std::string> lyrics;
+};
+
+void FillFolder(BatchFolder& folder, int run, int tracks)
+{
+    for (int i = 0; i < tracks; ++i) {
+        folder.lyrics.push_back("run " + std::to_string(run) + " track " + std::to_string(i));
+        WriteTrack(folder.dir / Wide("t" + std::to_string(i) + ".mp3"), folder.lyrics.back());
+    }
+}
+
+int MissingOutputs(const BatchFolder& folder)
+{
+    int missing = 0;
+    for (size_t i = 0; i < folder.lyrics.size(); ++i) {
+        if (ReadBytes(folder.dir / Wide("t" + std::to_string(i) + ".txt")) != folder.lyrics[i])
+            ++missing;
+    }
+    return missing;
+}
+
+bool AnyRunning(const std::vector<std::unique_ptr<ChildRun>>& runs)
+{
+    for (const auto& run : runs) {
+        if (run->Running())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// A batch run never publishes its hidden window: a start that deferred to it
+// would export nothing. Runs started together all export their own folders,
+// and the block never appears while only batch runs exist.
+TEST(Program, BatchRunsStartedTogetherAllExport)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    constexpr int Runs = 10;
+    std::vector<BatchFolder> folders(Runs);
+    for (int i = 0; i < Runs; ++i)
+        FillFolder(folders[i], i, 3);
+
+    std::vector<std::unique_ptr<ChildRun>> runs;
+    for (int i = 0; i < Runs; ++i) {
+        runs.push_back(std::make_unique<ChildRun>());
+        ASSERT_TRUE(runs.back()->Start(program.Path(), Quoted(folders[i].dir.Path())));
+    }
+    bool published = false;
+    const DWORD start = GetTickCount();
+    while (AnyRunning(runs) && GetTickCount() - start < 60000) {
+        published = published || InstanceBlockPublished();
+        Sleep(1);
+    }
+    EXPECT_FALSE(published);
+    for (int i = 0; i < Runs; ++i) {
+        EXPECT_EQ(runs[i]->Wait(), 0u) << "run " << i;
+        EXPECT_EQ(MissingOutputs(folders[i]), 0) << "run " << i;
+    }
+}
+
+TEST(Program, InteractiveStartDuringABatchRunOpensItsDialog)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    BatchFolder folder;
+    FillFolder(folder, 0, 400);
+    ChildRun batch;
+    ASSERT_TRUE(batch.Start(program.Path(), Quoted(folder.dir.Path())));
+    // Wait until the export is under way: its first outputs are there.
+    while (batch.Running() && NamesIn(folder.dir.Path()).size() == folder.lyrics.size())
+        Sleep(5);
+    EXPECT_TRUE(batch.Running());
+
+    ChildRun interactive;
+    ASSERT_TRUE(interactive.Start(program.Path(), WString()));
+    const HWND dialog = WaitForMainDialog(interactive.ProcessId());
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(interactive.Wait(), 0u);
+    EXPECT_EQ(batch.Wait(), 0u);
+    EXPECT_EQ(MissingOutputs(folder), 0);
 }

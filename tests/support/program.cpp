@@ -47,6 +47,11 @@ bool ChildRun::Start(const WString& program, const WString& arguments, const WSt
                           &process_);
 }
 
+bool ChildRun::Running() const
+{
+    return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
 DWORD ChildRun::Wait(ShowWatch* watch, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
@@ -124,7 +129,9 @@ BOOL CALLBACK MatchDialog(HWND window, LPARAM context)
     return TRUE;
 }
 
-bool BlockPublished()
+} // namespace
+
+bool InstanceBlockPublished()
 {
     HANDLE block = OpenFileMappingW(FILE_MAP_READ, FALSE, InstanceBlockName);
     if (!block)
@@ -133,8 +140,6 @@ bool BlockPublished()
     return true;
 }
 
-} // namespace
-
 HWND WaitForMainDialog(DWORD processId, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
@@ -142,7 +147,7 @@ HWND WaitForMainDialog(DWORD processId, DWORD milliseconds)
     do {
         if (!search.found)
             EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found && BlockPublished())
+        if (search.found && InstanceBlockPublished())
             return search.found;
         Sleep(20);
     } while (GetTickCount() - start < milliseconds);

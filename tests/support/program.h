@@ -48,6 +48,8 @@ public:
     bool Start(const WString& program, const WString& arguments,
                const WString& folder = WString());
     DWORD ProcessId() const { return process_.dwProcessId; }
+    // True while the started process has not ended.
+    bool Running() const;
     // The exit code, or -1 after killing a run that outlasted the timeout.
     // The watch, when given, checks the windows without pause meanwhile.
     DWORD Wait(ShowWatch* watch = nullptr, DWORD milliseconds = 30000);
@@ -69,6 +71,9 @@ RunResult RunProgram(const WString& program, const WString& arguments,
 // The visible "Tagscribe" dialog (#32770) of a process, once it is there and
 // its window handle is published; null after `milliseconds`.
 HWND WaitForMainDialog(DWORD processId, DWORD milliseconds = 30000);
+
+// Whether some instance has published itself for later starts to find.
+bool InstanceBlockPublished();
 
 // `"text"`: one argument however many spaces it holds.
 WString Quoted(const WString& text);

@@ -1,5 +1,6 @@
 #include "tests/support/temp_dir.h"
 
+#include <algorithm>
 #include <atomic>
 
 TempDir::TempDir()
@@ -90,6 +91,37 @@ void RemoveTree(const WString& path)
     }
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryW(path.c_str());
+}
+
+WString MakeFolderOfLength(const WString& parent, size_t length)
+{
+    WString base = parent;
+    if (length > base.size() + 1 + 255) {
+        base += TEXT("\\") + WString(std::min<size_t>(200, length - base.size() - 2 - 200), 'y');
+        if (!MakeFolder(base) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return WString();
+    }
+    if (length <= base.size() + 1 || length > base.size() + 1 + 255)
+        return WString();
+    const WString folder = base + TEXT("\\") + WString(length - base.size() - 1, 'x');
+    return MakeFolder(folder) ? folder : WString();
+}
+
+WStringList NamesIn(const WString& folder)
+{
+    WStringList names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + TEXT("\\*")).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const WString name = data.cFileName;
+        if (name != TEXT(".") && name != TEXT(".."))
+            names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 WString Wide(const std::string& utf8)

@@ -28,6 +28,14 @@ bool FileExists(const WString& path);
 bool MakeFolder(const WString& path);
 void RemoveTree(const WString& path);
 
+// Makes a folder inside parent whose path is `length` characters long and
+// returns that path; empty on failure. Its name is all x's; when one name
+// cannot reach that length (a name holds 1 to 255), it sits in a folder of
+// y's made first.
+WString MakeFolderOfLength(const WString& parent, size_t length);
+// The names in a folder, "." and ".." left out, sorted.
+WStringList NamesIn(const WString& folder);
+
 // UTF-8 in the test sources, UTF-16 for the program.
 WString Wide(const std::string& utf8);
 std::string Utf8(const WString& wide);
