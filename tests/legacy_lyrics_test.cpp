@@ -70,6 +70,8 @@ TEST(LegacyLyrics, ReadAsTheTextTheirBytesSpell)
         {"UTF-8 Japanese", kHelloUtf8, kHelloUtf8, kHelloUtf8},
         {"UTF-8 accents, LF", "Caf\xC3\xA9 cr\xC3\xA8me\nna\xC3\xAFve", "Caf\xC3\xA9 cr\xC3\xA8me\nna\xC3\xAFve",
          "Caf\xC3\xA9 cr\xC3\xA8me\nna\xC3\xAFve"},
+        {"UTF-8 after a byte-order mark", "\xEF\xBB\xBF" "caf\xC3\xA9", "caf\xC3\xA9",
+         "caf\xC3\xA9"},
         {"UTF-8, four bytes", "x\xF0\x9F\x8E\xB5", "x\xF0\x9F\x8E\xB5", "x\xF0\x9F\x8E\xB5"},
         {"ASCII, CRLF", "plain words\r\nsecond line", kLatin1, kLatin1},
         // High bytes that 932 reads as single-byte half-width katakana, and

@@ -107,6 +107,10 @@ bool ReadLegacyLyrics(const id3_ucs4_t* text, WString& lyrics)
     }
     WString decoded;
     if (high && IsMultiByteUtf8(bytes) && Decode(CP_UTF8, 0, bytes, decoded)) {
+        // Some taggers put a byte-order mark first; it is no part of the text
+        // and no ANSI code page holds it.
+        if (decoded[0] == 0xFEFF)
+            decoded.erase(0, 1);
         lyrics.swap(decoded);
         return true;
     }
