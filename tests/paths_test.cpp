@@ -4,7 +4,6 @@
 #include "tests/support/code_pages.h"
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
