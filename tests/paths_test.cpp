@@ -2,9 +2,9 @@
 
 #include "app/output_path.h"
 #include "app/paths.h"
+#include "tests/support/code_pages.h"
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -164,8 +164,8 @@ TEST(AnsiText, ConvertsToTheCodePageInForce)
 {
     UINT codePage = GetACP();
     // A child run checks that its locale really gave it the code page.
-    if (const char* expected = std::getenv("TAGSCRIBE_EXPECT_ACP")) {
-        ASSERT_EQ(codePage, static_cast<UINT>(std::atoi(expected)));
+    if (ChildCodePage() != 0) {
+        ASSERT_EQ(codePage, ChildCodePage());
     }
     for (const AnsiCase& c : AnsiCases(codePage))
         EXPECT_EQ(ToAnsi(Wide(c.text)), c.bytes)
@@ -197,100 +197,12 @@ TEST(AnsiText, LongTextConvertsWhole)
 }
 
 // Re-runs the AnsiText cases in a child process for every code page that this
-// process does not already run under. Wine picks the ANSI code page from the
-// Unix locale when a process starts, and a child started with CreateProcessW
-// inherits the Unix environment of its parent, not the Windows environment
-// block it is given (seen with Wine 8.0). So the locale goes into the Unix
-// environment for the moment of the start. On Windows the code page belongs to
-// the system and cannot be switched per process.
+// process does not already run under.
 #ifdef __WINE__
-namespace {
-
-struct Locale {
-    UINT codePage;
-    const char* name;
-};
-
-// Sets one Unix environment variable and puts the old value back when it ends.
-class UnixVariable {
-public:
-    UnixVariable(const char* name, const std::string& value) : name_(name)
-    {
-        const char* old = std::getenv(name);
-        existed_ = old != nullptr;
-        old_ = old ? old : "";
-        setenv(name, value.c_str(), 1);
-    }
-    ~UnixVariable() { existed_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
-
-private:
-    const char* name_;
-    bool existed_;
-    std::string old_;
-};
-
-// Runs this test runner (the Winelib module itself: the .exe beside it is a
-// shell launcher that CreateProcessW cannot wait for) with a gtest filter;
-// gives its exit code, or -1, and what it wrote.
-DWORD RunChild(const WString& filter, std::string& output, const TempDir& dir)
-{
-    WString logPath = dir / TEXT("child.log");
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE log = CreateFileW(logPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (log == INVALID_HANDLE_VALUE)
-        return DWORD(-1);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = log;
-    startup.hStdError = log;
-    WString module = ModulePath() + TEXT(".so");
-    WString commandLine = TEXT("\"") + module + TEXT("\" --gtest_filter=") + filter;
-    std::vector<WCHAR> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back(0);
-    PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessW(module.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0,
-                                  nullptr, nullptr, &startup, &process);
-    DWORD error = GetLastError();
-    CloseHandle(log);
-    if (!started) {
-        output = "CreateProcessW failed with error " + std::to_string(error);
-        return DWORD(-1);
-    }
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    output = ReadBytes(logPath);
-    return code;
-}
-
-} // namespace
-
 TEST(AnsiCodePages, AnsiTextPassesUnderEachCodePage)
 {
-    if (std::getenv("TAGSCRIBE_EXPECT_ACP") != nullptr)
+    if (ChildCodePage() != 0)
         GTEST_SKIP() << "already a child run";
-    const Locale locales[] = {{1252, "C.UTF-8"}, {932, "ja_JP.UTF-8"}};
-    TempDir dir;
-    for (const Locale& locale : locales) {
-        if (locale.codePage == GetACP())
-            continue;  // this process has run the cases already
-        std::string output;
-        DWORD code;
-        {
-            UnixVariable all("LC_ALL", locale.name), lang("LANG", locale.name),
-                expect("TAGSCRIBE_EXPECT_ACP", std::to_string(locale.codePage));
-            code = RunChild(TEXT("AnsiText.*"), output, dir);
-        }
-        EXPECT_EQ(code, 0u) << "code page " << locale.codePage << ":\n" << output;
-        EXPECT_NE(output.find("[  PASSED  ] 3 tests"), std::string::npos)
-            << "code page " << locale.codePage << ":\n" << output;
-    }
+    ExpectPassUnderOtherCodePages(TEXT("AnsiText.*"), 3);
 }
 #endif

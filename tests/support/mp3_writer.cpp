@@ -239,6 +239,13 @@ Frame LyricsFrame(int version, const std::string& lyrics, Encoding encoding,
     return frame;
 }
 
+Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes)
+{
+    Frame frame = LyricsFrame(version, std::string(), Encoding::Latin1);
+    frame.body += bytes;
+    return frame;
+}
+
 Frame TextFrame(const std::string& id, const std::string& text, Encoding encoding)
 {
     Frame frame;

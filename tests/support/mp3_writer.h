@@ -83,6 +83,9 @@ std::string LyricsBody(const std::string& lyrics, Encoding encoding = Encoding::
 Frame LyricsFrame(int version, const std::string& lyrics, Encoding encoding = Encoding::Latin1,
                   const std::string& language = "eng",
                   const std::string& descriptor = std::string());
+// A lyrics frame flagged ISO-8859-1 whose text is `bytes` exactly as given:
+// how many taggers stored UTF-8 or an ANSI code page such as Shift_JIS.
+Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes);
 // A text frame such as TIT2 (TT2 for version 2).
 Frame TextFrame(const std::string& id, const std::string& text,
                 Encoding encoding = Encoding::Latin1);

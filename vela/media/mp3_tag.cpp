@@ -1,5 +1,7 @@
 #include "vela/media/mp3_tag.h"
 
+#include "vela/media/legacy_text.h"
+
 #include <id3tag.h>
 
 #include <cstdlib>
@@ -143,6 +145,13 @@ WString Mp3Tag::Lyrics() const
     const id3_ucs4_t* text = id3_field_getfullstring(field);
     if (text == nullptr)
         return WString();
+    // Text flagged ISO-8859-1 is often UTF-8 or ANSI in fact.
+    const id3_field* encoding = id3_frame_field(frame, 0);
+    WString lyrics;
+    if (encoding != nullptr &&
+        id3_field_gettextencoding(encoding) == ID3_FIELD_TEXTENCODING_ISO_8859_1 &&
+        ReadLegacyLyrics(text, lyrics))
+        return lyrics;
     std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
     if (!copy)
         return WString();  // out of memory: no lyrics rather than a failure

@@ -1,0 +1,127 @@
+#include "vela/media/legacy_text.h"
+
+#include <climits>
+#include <string>
+
+namespace vela {
+
+namespace {
+
+// `bytes` decoded in `codePage` with `flags`; false when the platform refuses.
+bool Decode(UINT codePage, DWORD flags, const std::string& bytes, WString& text)
+{
+    const int length = static_cast<int>(bytes.size());
+    const int size = MultiByteToWideChar(codePage, flags, bytes.data(), length, nullptr, 0);
+    if (size <= 0)
+        return false;
+    WString decoded(static_cast<size_t>(size), WCHAR(0));
+    if (MultiByteToWideChar(codePage, flags, bytes.data(), length, &decoded[0], size) != size)
+        return false;
+    text.swap(decoded);
+    return true;
+}
+
+bool IsPrivateUse(WCHAR c)
+{
+    return c >= 0xE000 && c <= 0xF8FF;
+}
+
+// The bytes as text of a double-byte ANSI code page, when they are that.
+// Single-byte code pages are left out: every byte means something there, so
+// nothing would tell their text from Latin-1.
+bool DecodeDoubleByteAnsi(const std::string& bytes, WString& text)
+{
+    CPINFO info;
+    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 2)
+        return false;
+    WString decoded;
+    if (!Decode(CP_ACP, MB_ERR_INVALID_CHARS, bytes, decoded))
+        return false;
+    // Each character takes one or two bytes, so fewer characters than bytes
+    // means at least one pair. Without one, high bytes are single-byte
+    // characters (half-width katakana in 932) that Latin-1 explains as well.
+    if (decoded.size() >= bytes.size())
+        return false;
+    // User-defined characters are no text that a tagger meant to store.
+    for (WCHAR c : decoded)
+        if (IsPrivateUse(c))
+            return false;
+    text.swap(decoded);
+    return true;
+}
+
+// Whether `bytes` are well-formed UTF-8 (no overlong form, no surrogate,
+// nothing past U+10FFFF) with at least one multi-byte sequence.
+bool IsMultiByteUtf8(const std::string& bytes)
+{
+    bool multiByte = false;
+    const size_t n = bytes.size();
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        // The second byte's range shuts out overlong forms (E0, F0),
+        // surrogates (ED) and values past U+10FFFF (F4).
+        size_t more;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            more = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2;
+            low = lead == 0xE0 ? 0xA0 : low;
+            high = lead == 0xED ? 0x9F : high;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3;
+            low = lead == 0xF0 ? 0x90 : low;
+            high = lead == 0xF4 ? 0x8F : high;
+        } else {
+            return false;
+        }
+        if (n - i - 1 < more)
+            return false;
+        for (size_t k = 1; k <= more; ++k) {
+            const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += more + 1;
+        multiByte = true;
+    }
+    return multiByte;
+}
+
+} // namespace
+
+bool ReadLegacyLyrics(const id3_ucs4_t* text, WString& lyrics)
+{
+    std::string bytes;
+    bool high = false;
+    for (const id3_ucs4_t* p = text; *p != 0; ++p) {
+        if (*p > 0xFF || bytes.size() >= INT_MAX)
+            return false;
+        bytes += static_cast<char>(*p);
+        high = high || *p >= 0x80;
+    }
+    WString decoded;
+    if (high && IsMultiByteUtf8(bytes) && Decode(CP_UTF8, 0, bytes, decoded)) {
+        // Some taggers put a byte-order mark first; it is no part of the text
+        // and no ANSI code page holds it.
+        if (decoded[0] == 0xFEFF)
+            decoded.erase(0, 1);
+        lyrics.swap(decoded);
+        return true;
+    }
+    if (high && DecodeDoubleByteAnsi(bytes, decoded)) {
+        lyrics.swap(decoded);
+        return true;
+    }
+    lyrics.assign(bytes.size(), WCHAR(0));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        lyrics[i] = static_cast<unsigned char>(bytes[i]);
+    return true;
+}
+
+} // namespace vela

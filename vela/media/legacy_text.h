@@ -1,0 +1,23 @@
+#pragma once
+// Lyrics stored under the ISO-8859-1 flag whose bytes are in fact UTF-8, or
+// text in the ANSI code page of a Japanese, Chinese or Korean Windows, as
+// many taggers wrote them. libid3tag reads such a field one character per
+// byte; this reads those bytes again.
+#include "vela/text.h"
+
+#include <id3tag.h>
+
+namespace vela {
+
+// `text` is what libid3tag made of a field flagged ISO-8859-1, so each
+// character stands for one stored byte. The bytes are read, in this order:
+// as UTF-8, less a leading byte-order mark, when they are strictly
+// well-formed UTF-8 with at least one multi-byte sequence; in the ANSI code
+// page when that is a double-byte one and the bytes are valid there, hold at
+// least one double-byte character and give no private-use character;
+// otherwise as Latin-1, unchanged. Genuine Latin-1 seldom passes either
+// test. False, and `lyrics` untouched, when a character is beyond one byte
+// or the text is too long to convert: the library's reading then stands.
+bool ReadLegacyLyrics(const id3_ucs4_t* text, WString& lyrics);
+
+} // namespace vela
