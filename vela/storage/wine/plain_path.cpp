@@ -1,7 +1,6 @@
-#ifdef __WINE__
-#include "vela/storage/plain_path.h"
+#include "vela/storage/wine/plain_path.h"
 
-#include "vela/storage/unix_text.h"
+#include "vela/storage/wine/unix_text.h"
 
 #include <cwctype>
 
@@ -83,4 +82,3 @@ bool IsPlainPath(const WString& path, bool folderSyntax)
 }
 
 } // namespace vela
-#endif

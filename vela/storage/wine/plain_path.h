@@ -4,7 +4,6 @@
 // Everything else (relative, device and short 8.3 names, trailing dots or
 // spaces, names Wine rewrites, paths at the 260-character limit) is left to
 // the Win32 calls, so that their results stay Wine's own.
-#ifdef __WINE__
 #include "vela/text.h"
 
 namespace vela {
@@ -13,4 +12,3 @@ namespace vela {
 bool IsPlainPath(const WString& path, bool folderSyntax);
 
 } // namespace vela
-#endif

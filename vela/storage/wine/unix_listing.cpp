@@ -1,12 +1,13 @@
-#ifdef __WINE__
-#include "vela/storage/unix_listing.h"
+#include "vela/storage/wine/unix_listing.h"
 
-#include "vela/storage/plain_path.h"
-#include "vela/storage/unix_names.h"
-#include "vela/storage/unix_text.h"
+#include "vela/storage/wine/plain_path.h"
+#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/unix_text.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,13 +18,6 @@ namespace {
 
 constexpr uint64_t kTicksPerSecond = 10000000;
 constexpr uint64_t kTicks1601To1970 = 116444736000000000ull;
-
-struct Name {
-    WString upper;
-    WString name;
-    std::string unixName;
-    unsigned char type;
-};
 
 // Wine hides its own prefix and the kernel's pseudo file systems from
 // listings (is_ignored_file in its ntdll); so does this.
@@ -51,26 +45,12 @@ bool IsHiddenByWine(const struct stat& info)
     return false;
 }
 
-// Names that Wine shows other than as they are on disk.
-bool HasPlainName(const WString& name)
-{
-    for (WCHAR c : name) {
-        if (c < 0x20 || (c >= 0xF000 && c <= 0xF0FF))
-            return false;
-        switch (c) {
-        case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-            return false;
-        }
-    }
-    return true;
-}
-
 // Wine sorts a folder's names case-insensitively, then by code unit.
-bool Before(const Name& a, const Name& b)
+bool Before(const SnapshotName* a, const SnapshotName* b)
 {
-    if (a.upper != b.upper)
-        return a.upper < b.upper;
-    return a.name < b.name;
+    if (a->upper != b->upper)
+        return a->upper < b->upper;
+    return a->name < b->name;
 }
 
 // Wine counts whole seconds and 100-ns ticks in unsigned 64-bit arithmetic.
@@ -96,20 +76,24 @@ private:
     size_t next_ = 0;
 };
 
-class Directory {
+// A descriptor on the folder, for stat calls relative to it.
+class FolderHandle {
 public:
-    explicit Directory(const std::string& path) : dir_(opendir(path.c_str())) {}
-    ~Directory()
+    explicit FolderHandle(const std::string& path)
+        : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        if (dir_)
-            closedir(dir_);
     }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return dir_; }
+    ~FolderHandle()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    int get() const { return fd_; }
 
 private:
-    DIR* dir_;
+    int fd_;
 };
 
 } // namespace
@@ -118,41 +102,36 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 {
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
-    const std::string folder = UnixFolder(base.size() == 3 ? base : base.substr(0, base.size() - 1));
-    if (folder.empty())
+    std::string folder;
+    const FolderSnapshot* snapshot =
+        SnapshotOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
+    if (snapshot == nullptr || !snapshot->AllPlain())
+        return nullptr;  // Win32 tells why, or shows the names as Wine does
+    FolderHandle dir(folder);
+    if (dir.get() < 0)
         return nullptr;
-    Directory dir(folder);
-    if (dir.get() == nullptr)
-        return nullptr;  // Win32 tells why, exactly as before
 
-    std::vector<Name> names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string unixName = entry->d_name;
-        if (unixName == "." || unixName == "..")
-            continue;  // Wine adds them as folders, which no caller keeps
-        Name name{{}, {}, unixName, entry->d_type};
-        if (!FromUtf8(entry->d_name, name.name) || !HasPlainName(name.name))
-            return nullptr;
-        name.upper = UpperCase(name.name);
-        names.push_back(std::move(name));
-    }
+    std::vector<const SnapshotName*> names;
+    names.reserve(snapshot->Names().size());
+    for (const SnapshotName& name : snapshot->Names())
+        names.push_back(&name);
     std::sort(names.begin(), names.end(), Before);
 
     std::vector<FoundEntry> entries;
-    for (Name& name : names) {
+    for (const SnapshotName* name : names) {
         // The entry's type from readdir spares a stat for what is not wanted.
-        if ((name.type == DT_DIR && want == Disk::Want::Files) ||
-            (name.type == DT_REG && want == Disk::Want::Folders))
+        if ((name->type == DT_DIR && want == Disk::Want::Files) ||
+            (name->type == DT_REG && want == Disk::Want::Folders))
             continue;
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
-        if (fstatat(dirfd(dir.get()), name.unixName.c_str(), &info, 0) != 0 || IsHiddenByWine(info))
+        if (fstatat(dir.get(), name->unixName.c_str(), &info, 0) != 0 || IsHiddenByWine(info))
             continue;
         const bool isFolder = S_ISDIR(info.st_mode);
         if (isFolder != (want == Disk::Want::Folders))
             continue;
         FoundEntry found;
-        found.name = std::move(name.name);
+        found.name = name->name;
         found.folder = isFolder;
         found.lastWriteTime = FileTimeOf(info.st_mtim);
         found.size = isFolder ? 0 : static_cast<uint64_t>(info.st_size);
@@ -162,4 +141,3 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 }
 
 } // namespace vela
-#endif
