@@ -132,17 +132,6 @@ if [ "$floor_only" = 0 ]; then
   fi
   . "$top/scripts/wine-env.sh"
   tagscribe_wine_env "$build"
-  # A thousand folders under Z: overflow the 32,767-character command line; a
-  # drive letter for the corpus keeps them short.
-  if [ "$copies" -gt 1 ]; then
-    drive="$WINEPREFIX/dosdevices/t:"
-    [ ! -e "$drive" ] || [ "$(readlink "$drive")" = "$dir" ] ||
-      die "$drive exists and leads elsewhere; remove it or use another prefix"
-    ln -sfn "$dir" "$drive"
-    win_copies=(); for d in "${copy_dirs[@]}"; do p="${d#"$dir"}"; win_copies+=("T:${p//\//\\}"); done
-  else
-    win_copies=("${win_albums[@]}")
-  fi
   if wineserver -p60 2>/dev/null; then own_server=1; fi
   [ ! -f "$build/tagscribe.exe.dat" ] ||
     echo "note: $build/tagscribe.exe.dat exists; the benchmark assumes the default options" >&2
@@ -218,6 +207,19 @@ stat_of() { awk -v n="$1" -v c="$2" '$1 == n { print $c }' "$results" | median; 
 echo "corpus: $count files in $albums album folders + one flat folder, $((corpus_bytes / 1048576)) MiB, in $dir"
 [ "$copies" = 1 ] || echo "album runs: $copies hard-linked copies, $((count * copies)) files in ${#copy_dirs[@]} folders"
 verify
+# A thousand folders under Z: overflow the 32,767-character command line; a
+# drive letter for the corpus keeps them short. The prefixes (wine-run.sh
+# has its own) exist by now.
+win_copies=("${win_albums[@]}")
+if [ "$floor_only" = 0 ] && [ "$copies" -gt 1 ]; then
+  for devices in "$build"/wineprefix*/dosdevices; do
+    drive="$devices/t:"
+    [ ! -e "$drive" ] || [ "$(readlink "$drive")" = "$dir" ] ||
+      die "$drive exists and leads elsewhere; remove it or use another prefix"
+    ln -sfn "$dir" "$drive"
+  done
+  win_copies=(); for d in "${copy_dirs[@]}"; do p="${d#"$dir"}"; win_copies+=("T:${p//\//\\}"); done
+fi
 if [ "$floor_only" = 0 ]; then
   one_file="$dir/albums/$(awk -F'\t' '$4 == "latin1" { print $1; exit }' "$dir/manifest.tsv")"
   for ((i = 1; i <= runs; i++)); do

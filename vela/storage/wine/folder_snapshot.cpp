@@ -93,15 +93,7 @@ bool FolderSnapshot::Read(const std::string& unixPath, const struct stat& info)
         const std::string unixName = entry->d_name;
         if (unixName == "." || unixName == "..")
             continue;  // Wine adds them as folders, which no caller keeps
-        SnapshotName name{{}, {}, unixName, entry->d_type};
-        if (!FromUtf8(entry->d_name, name.name)) {
-            plain_ = false;  // no UTF-16 name can match it
-            continue;
-        }
-        plain_ = plain_ && HasPlainName(name.name);
-        name.upper = UpperCase(name.name);
-        byUpper_.emplace(name.upper, names_.size());
-        names_.push_back(std::move(name));
+        Note(unixName, entry->d_type);
     }
     read_ = true;
     device_ = info.st_dev;
@@ -126,16 +118,22 @@ const SnapshotName* FolderSnapshot::Match(const WString& upper) const
 
 void FolderSnapshot::Add(const std::string& unixName, const timespec& changed)
 {
-    SnapshotName name{{}, {}, unixName, DT_REG};
-    if (!read_ || !FromUtf8(unixName.c_str(), name.name)) {
-        Forget();
+    if (!read_)
+        return;
+    Note(unixName, DT_REG);
+    changed_ = changed;
+}
+
+void FolderSnapshot::Note(const std::string& unixName, unsigned char type)
+{
+    WString name;
+    if (!FromUtf8(unixName.c_str(), name)) {
+        plain_ = false;  // no UTF-16 name can match it
         return;
     }
-    plain_ = plain_ && HasPlainName(name.name);
-    name.upper = UpperCase(name.name);
-    byUpper_.emplace(name.upper, names_.size());
-    names_.push_back(std::move(name));
-    changed_ = changed;
+    plain_ = plain_ && HasPlainName(name);
+    byUpper_.emplace(UpperCase(name), names_.size());
+    names_.push_back(SnapshotName{unixName, type});
 }
 
 } // namespace vela

@@ -21,11 +21,11 @@
 
 namespace vela {
 
+// Only the bytes are kept: a snapshot stays cached, and the UTF-16 forms
+// would more than double it.
 struct SnapshotName {
-    WString name;
-    WString upper;         // Wine's case folding, by which it matches and sorts
-    std::string unixName;  // the bytes on disk
-    unsigned char type;    // readdir's d_type
+    std::string unixName;
+    unsigned char type;  // readdir's d_type
 };
 
 class FolderSnapshot {
@@ -40,9 +40,11 @@ public:
     // The name Wine would open for this upper-case name: of names equal but
     // for case, the first in the folder's own order. Null when none.
     const SnapshotName* Match(const WString& upper) const;
-    // In the folder's own order, this process's additions last.
+    // In the folder's own order, this process's additions last; the names
+    // that are not UTF-8 are left out.
     const std::vector<SnapshotName>& Names() const { return names_; }
-    // False when some name is not UTF-8 or would show differently in Wine.
+    // False when some name is not UTF-8 or would show differently in Wine;
+    // a listing is then left to Wine.
     bool AllPlain() const { return plain_; }
 
     // Records a file this process has just created in the folder, whose
@@ -51,6 +53,7 @@ public:
 
 private:
     bool Read(const std::string& unixPath, const struct stat& info);
+    void Note(const std::string& unixName, unsigned char type);
     void Forget();
 
     bool read_ = false;
@@ -61,6 +64,7 @@ private:
     timespec changedAtRead_ = {};  // the folder's time when it was read
     timespec readAt_ = {};         // the clock, in the file system's ticks, at the read
     std::vector<SnapshotName> names_;
+    // Wine's case folding of each UTF-8 name, by which it matches names.
     std::unordered_map<WString, size_t> byUpper_;
 };
 

@@ -46,11 +46,17 @@ bool IsHiddenByWine(const struct stat& info)
 }
 
 // Wine sorts a folder's names case-insensitively, then by code unit.
-bool Before(const SnapshotName* a, const SnapshotName* b)
+struct Listed {
+    WString upper;
+    WString name;
+    const SnapshotName* entry;
+};
+
+bool Before(const Listed& a, const Listed& b)
 {
-    if (a->upper != b->upper)
-        return a->upper < b->upper;
-    return a->name < b->name;
+    if (a.upper != b.upper)
+        return a.upper < b.upper;
+    return a.name < b.name;
 }
 
 // Wine counts whole seconds and 100-ns ticks in unsigned 64-bit arithmetic.
@@ -111,27 +117,33 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
     if (dir.get() < 0)
         return nullptr;
 
-    std::vector<const SnapshotName*> names;
+    std::vector<Listed> names;
     names.reserve(snapshot->Names().size());
-    for (const SnapshotName& name : snapshot->Names())
-        names.push_back(&name);
+    for (const SnapshotName& entry : snapshot->Names()) {
+        Listed name{{}, {}, &entry};
+        FromUtf8(entry.unixName.c_str(), name.name);  // known to be UTF-8
+        name.upper = UpperCase(name.name);
+        names.push_back(std::move(name));
+    }
     std::sort(names.begin(), names.end(), Before);
 
     std::vector<FoundEntry> entries;
-    for (const SnapshotName* name : names) {
+    for (Listed& name : names) {
         // The entry's type from readdir spares a stat for what is not wanted.
-        if ((name->type == DT_DIR && want == Disk::Want::Files) ||
-            (name->type == DT_REG && want == Disk::Want::Folders))
+        const unsigned char type = name.entry->type;
+        if ((type == DT_DIR && want == Disk::Want::Files) ||
+            (type == DT_REG && want == Disk::Want::Folders))
             continue;
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
-        if (fstatat(dir.get(), name->unixName.c_str(), &info, 0) != 0 || IsHiddenByWine(info))
+        if (fstatat(dir.get(), name.entry->unixName.c_str(), &info, 0) != 0 ||
+            IsHiddenByWine(info))
             continue;
         const bool isFolder = S_ISDIR(info.st_mode);
         if (isFolder != (want == Disk::Want::Folders))
             continue;
         FoundEntry found;
-        found.name = name->name;
+        found.name = std::move(name.name);
         found.folder = isFolder;
         found.lastWriteTime = FileTimeOf(info.st_mtim);
         found.size = isFolder ? 0 : static_cast<uint64_t>(info.st_size);
