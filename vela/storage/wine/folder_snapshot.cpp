@@ -1,5 +1,6 @@
 #include "vela/storage/wine/folder_snapshot.h"
 
+#include "vela/storage/wine/plain_path.h"
 #include "vela/storage/wine/unix_text.h"
 
 #include <dirent.h>
@@ -15,20 +16,6 @@ bool SameTime(const timespec& a, const timespec& b)
 bool Before(const timespec& a, const timespec& b)
 {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
-}
-
-// Names that Wine shows other than as they are on disk.
-bool HasPlainName(const WString& name)
-{
-    for (WCHAR c : name) {
-        if (c < 0x20 || (c >= 0xF000 && c <= 0xF0FF))
-            return false;
-        switch (c) {
-        case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-            return false;
-        }
-    }
-    return true;
 }
 
 class Directory {
@@ -131,7 +118,7 @@ void FolderSnapshot::Note(const std::string& unixName, unsigned char type)
         plain_ = false;  // no UTF-16 name can match it
         return;
     }
-    plain_ = plain_ && HasPlainName(name);
+    plain_ = plain_ && IsPlainName(name.data(), name.size());
     byUpper_.emplace(UpperCase(name), names_.size());
     names_.push_back(SnapshotName{unixName, type});
 }

@@ -36,6 +36,8 @@ bool IsDeviceName(const WCHAR* name, size_t length)
     return numbered && (SameLetters(name, 3, "COM") || SameLetters(name, 3, "LPT"));
 }
 
+} // namespace
+
 // One name of a path, seen in place: every path this program opens passes
 // here several times.
 bool IsPlainName(const WCHAR* name, size_t length)
@@ -57,8 +59,6 @@ bool IsPlainName(const WCHAR* name, size_t length)
     }
     return true;
 }
-
-} // namespace
 
 bool IsPlainPath(const WString& path, bool folderSyntax)
 {
