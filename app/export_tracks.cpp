@@ -2,7 +2,6 @@
 
 #include "app/input_paths.h"
 #include "app/paths.h"
-#include "app/same_file.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/file.h"
 
@@ -40,12 +39,9 @@ void ExportTracks(WStringList paths, const ExportOptions& options)
         const WString target = ComposeOutputPath(path, options.output);
         // Opening for writing truncates, and the tag reader's open does not
         // keep others out: an output that is the input itself, under any
-        // spelling, would wipe the track.
-        if (IsSameFile(path, target))
-            continue;
-        // Nothing here needs others kept out of the output while it is
-        // written: the input is protected by the check above.
-        if (output.Open(target, vela::File::OutputMode)) {
+        // spelling, would wipe the track, so it is refused. Nothing else
+        // needs others kept out of the output while it is written.
+        if (output.OpenOutput(target, path)) {
             output.Write(lyrics.data(), static_cast<DWORD>(lyrics.size()));
             output.Close();
         }

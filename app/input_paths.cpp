@@ -14,8 +14,8 @@ WStringList ExpandInputPaths(const WStringList& pending, bool recurse)
         }
         vela::DirectoryList list;
         list.Search(path, TEXT("*.*"), recurse);
-        for (const vela::DirectoryEntry& file : list.files)
-            result.push_back(file.path);
+        for (vela::DirectoryEntry& file : list.files)
+            result.push_back(std::move(file.path));
     }
     return result;
 }

@@ -2,11 +2,13 @@
 # Speed and scale benchmark: the program's batch mode against the floor (the
 # same job in a few lines of C over libid3tag) on one generated corpus.
 #
-# Usage: bench/run.sh [--dir FOLDER] [--count N] [--albums N] [--runs N]
-#                     [--build BUILD_DIR] [--floor-only]
+# Usage: bench/run.sh [--dir FOLDER] [--count N] [--albums N] [--copies N]
+#                     [--runs N] [--build BUILD_DIR] [--floor-only]
 #   --dir     where the corpus lives (default /dev/shm/tagscribe-bench; give a
 #             folder on a normal disk to measure there)
 #   --count   number of MP3 files (default 10000), --albums album folders (100)
+#   --copies  the album runs work on N hard-linked copies of the album folders
+#             (default 1; 10 gives 100,000 files in 1,000 folders, no extra disk)
 #   --runs    timed runs of each configuration (default 3), alternating
 #   --build   the Winelib build folder holding tagscribe.exe (default build)
 #   --floor-only  measure the floor alone
@@ -17,6 +19,7 @@ dir=/dev/shm/tagscribe-bench
 count=10000
 albums=100
 runs=3
+copies=1
 build="$top/build"
 floor_only=0
 
@@ -26,17 +29,18 @@ while [ $# -gt 0 ]; do
     --count) count="$2"; shift 2 ;;
     --albums) albums="$2"; shift 2 ;;
     --runs) runs="$2"; shift 2 ;;
+    --copies) copies="$2"; shift 2 ;;
     --build) build="$2"; shift 2 ;;
     --floor-only) floor_only=1; shift ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument: $1 (try --help)" >&2; exit 2 ;;
   esac
 done
-case "$count$albums$runs" in
-  *[!0-9]*) echo "run.sh: --count, --albums and --runs take whole numbers" >&2; exit 2 ;;
+case "$count$albums$runs$copies" in
+  *[!0-9]*) echo "run.sh: --count, --albums, --copies and --runs take whole numbers" >&2; exit 2 ;;
 esac
-if [ "$count" -lt 1 ] || [ "$albums" -lt 1 ] || [ "$runs" -lt 1 ]; then
-  echo "run.sh: --count, --albums and --runs must be at least 1" >&2; exit 2
+if [ "$count" -lt 1 ] || [ "$albums" -lt 1 ] || [ "$runs" -lt 1 ] || [ "$copies" -lt 1 ]; then
+  echo "run.sh: --count, --albums, --copies and --runs must be at least 1" >&2; exit 2
 fi
 [ "$albums" -le "$count" ] || albums="$count"
 mkdir -p "$dir"
@@ -64,7 +68,7 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ]; then
   if [ -n "$(ls -A "$dir")" ] && [ ! -f "$stamp" ]; then
     die "$dir is not empty and holds no benchmark corpus; choose another --dir"
   fi
-  rm -rf "$dir/albums" "$dir/flat" "$dir/manifest.tsv"
+  rm -rf "$dir/albums" "$dir/flat" "$dir/manifest.tsv" "$dir/copies"
   echo "generating $count files in $dir ..."
   echo "incomplete" > "$stamp"   # an interrupted corpus is still ours to delete
   "$tools/make_corpus" --count "$count" --albums "$albums" "$dir"
@@ -74,12 +78,30 @@ album_dirs=("$dir"/albums/*/)
 album_dirs=("${album_dirs[@]%/}")
 corpus_bytes=$(du -sb "$dir/albums" | cut -f1)
 
+# Copies: copies/1 ... copies/N, each the album folders again as hard links.
+if [ "$copies" -gt 1 ]; then
+  if [ ! -d "$dir/copies/$copies" ] || [ -d "$dir/copies/$((copies + 1))" ]; then
+    rm -rf "$dir/copies"
+    mkdir -p "$dir/copies"
+    for ((i = 1; i <= copies; i++)); do cp -al "$dir/albums" "$dir/copies/$i"; done
+  fi
+  copy_dirs=("$dir"/copies/*/*/)
+  copy_dirs=("${copy_dirs[@]%/}")
+else
+  rm -rf "$dir/copies"
+  copy_dirs=("${album_dirs[@]}")
+fi
+
 to_windows() { local p="${1//\//\\}"; printf 'Z:%s' "$p"; }
 win_albums=(); for d in "${album_dirs[@]}"; do win_albums+=("$(to_windows "$d")"); done
 win_flat=("$(to_windows "$dir/flat")")
 
 # sync: the deletions reach the disk before the next run, not during it.
-clean_outputs() { find "$dir/albums" "$dir/flat" -name '*.txt' -type f -delete; sync; }
+clean_outputs() {
+  find "$dir/albums" "$dir/flat" $([ ! -d "$dir/copies" ] || echo "$dir/copies") \
+    -name '*.txt' -type f -delete
+  sync
+}
 
 # --- Wine environment ----------------------------------------------------------
 # One display and one wineserver for the whole benchmark: every run then pays
@@ -183,19 +205,33 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 stat_of() { awk -v n="$1" -v c="$2" '$1 == n { print $c }' "$results" | median; }
 
 echo "corpus: $count files in $albums album folders + one flat folder, $((corpus_bytes / 1048576)) MiB, in $dir"
+[ "$copies" = 1 ] || echo "album runs: $copies hard-linked copies, $((count * copies)) files in ${#copy_dirs[@]} folders"
 verify
+# A thousand folders under Z: overflow the 32,767-character command line; a
+# drive letter for the corpus keeps them short. The prefixes (wine-run.sh
+# has its own) exist by now.
+win_copies=("${win_albums[@]}")
+if [ "$floor_only" = 0 ] && [ "$copies" -gt 1 ]; then
+  for devices in "$build"/wineprefix*/dosdevices; do
+    drive="$devices/t:"
+    [ ! -e "$drive" ] || [ "$(readlink "$drive")" = "$dir" ] ||
+      die "$drive exists and leads elsewhere; remove it or use another prefix"
+    ln -sfn "$dir" "$drive"
+  done
+  win_copies=(); for d in "${copy_dirs[@]}"; do p="${d#"$dir"}"; win_copies+=("T:${p//\//\\}"); done
+fi
 if [ "$floor_only" = 0 ]; then
   one_file="$dir/albums/$(awk -F'\t' '$4 == "latin1" { print $1; exit }' "$dir/manifest.tsv")"
   for ((i = 1; i <= runs; i++)); do
     clean_outputs; run_program startup "$(to_windows "$one_file")"
-    clean_outputs; run_program program_albums "${win_albums[@]}"
-    clean_outputs; run_floor floor_albums "${album_dirs[@]}"
+    clean_outputs; run_program program_albums "${win_copies[@]}"
+    clean_outputs; run_floor floor_albums "${copy_dirs[@]}"
     clean_outputs; run_program program_flat "${win_flat[@]}"
     clean_outputs; run_floor floor_flat "$dir/flat"
   done
 else
   for ((i = 1; i <= runs; i++)); do
-    clean_outputs; run_floor floor_albums "${album_dirs[@]}"
+    clean_outputs; run_floor floor_albums "${copy_dirs[@]}"
     clean_outputs; run_floor floor_flat "$dir/flat"
   done
 fi
@@ -205,12 +241,12 @@ clean_outputs
 # $results rows: name, wall microseconds, peak kB, CPU microseconds (user+sys).
 startup_us=0; startup_cpu=0
 if [ "$floor_only" = 0 ]; then startup_us=$(stat_of startup 2); startup_cpu=$(stat_of startup 4); fi
-row() {  # name label net(0/1)
+row() {  # name label net(0/1) files
   local us mem cpu net
   us=$(stat_of "$1" 2); mem=$(stat_of "$1" 3); cpu=$(stat_of "$1" 4)
   net=$us; [ "$3" = 0 ] || { net=$((us - startup_us)); cpu=$((cpu - startup_cpu)); }
   [ "$net" -gt 0 ] || net=1
-  awk -v l="$2" -v us="$us" -v net="$net" -v n="$count" -v mem="$mem" -v cpu="$cpu" \
+  awk -v l="$2" -v us="$us" -v net="$net" -v n="$4" -v mem="$mem" -v cpu="$cpu" \
     'BEGIN { printf "%-22s %9.3f %9.3f %11.0f %9.3f %10.1f\n", l, us / 1e6, net / 1e6, n / (net / 1e6), cpu / 1e6, mem / 1024 }'
   echo "$net" > "$results.net.$1"
 }
@@ -224,11 +260,11 @@ printf '%-22s %9s %9s %11s %9s %10s\n' "" "wall s" "net s" "files/s" "cpu s" "pe
 if [ "$floor_only" = 0 ]; then
   awk -v us="$startup_us" -v cpu="$startup_cpu" -v mem="$(stat_of startup 3)" \
     'BEGIN { printf "%-22s %9.3f %9s %11s %9.3f %10.1f\n", "program, one file", us / 1e6, "", "", cpu / 1e6, mem / 1024 }'
-  row program_albums "program, albums" 1
+  row program_albums "program, albums" 1 $((count * copies))
 fi
-row floor_albums "floor, albums" 0
-if [ "$floor_only" = 0 ]; then row program_flat "program, flat" 1; fi
-row floor_flat "floor, flat" 0
+row floor_albums "floor, albums" 0 $((count * copies))
+if [ "$floor_only" = 0 ]; then row program_flat "program, flat" 1 "$count"; fi
+row floor_flat "floor, flat" 0 "$count"
 echo
 ratio() { awk -v a="$(cat "$results.net.$1")" -v b="$(cat "$results.net.$2")" 'BEGIN { printf "%.2f", a / b }'; }
 if [ "$floor_only" = 0 ]; then

@@ -2,14 +2,18 @@
 #include "tests/support/each_disk.h"
 #include "tests/support/temp_dir.h"
 #include "vela/media/directory_list.h"
+#include "vela/storage/descriptor.h"
 #include "vela/storage/file.h"
 
 #ifdef __WINE__
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "vela/storage/wine/wine_disk.h"
 #endif
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -72,6 +76,16 @@ bool Win32Writes(const WString& path)
     File file;
     return file.Open(path, File::WriteMode);
 }
+
+#ifdef __WINE__
+std::string UnixPath(const WString& path)
+{
+    char* name = wine_get_unix_file_name(path.c_str());
+    std::string unixPath = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return unixPath;
+}
+#endif
 
 class DiskWrite : public EachDisk {
 protected:
@@ -194,7 +208,8 @@ TEST_P(DiskWrite, OutputFailuresGiveWin32sErrors)
         ASSERT_FALSE(vela::Win32Disk().OpenFile(c.path, true)) << c.name;
         const DWORD expected = GetLastError();
         SetLastError(0);
-        EXPECT_FALSE(vela::CurrentDisk().CreateOutput(c.path)) << c.name;
+        EXPECT_FALSE(vela::CurrentDisk().CreateOutput(c.path, WString(), vela::Existing::Replace))
+            << c.name;
         EXPECT_EQ(GetLastError(), expected) << c.name;
         File file;
         EXPECT_FALSE(file.Open(c.path, File::OutputMode)) << c.name;
@@ -226,6 +241,174 @@ TEST_P(DiskWrite, PathsAroundTheLengthLimitBehaveAsWin32)
     }
 }
 
+// An output is refused, with nothing touched, when it is its source file
+// however it is spelt; any other file of that name is emptied.
+TEST_P(DiskWrite, AnOutputThatIsItsSourceIsRefused)
+{
+    ASSERT_TRUE(MakeFolder(dir / TEXT("sub")));
+    const WString song = dir / TEXT("Song.mp3");
+    const WString other = dir / TEXT("Other.mp3");
+    const struct {
+        const char* name;
+        WString source, output;
+        bool refused;
+    } rows[] = {
+        {"itself", song, song, true},
+        {"letter case", song, AsciiUpper(song), true},
+        {"dot segments", song, dir / TEXT("sub\\..\\.\\Song.mp3"), true},
+        {"equal bytes in another file", song, other, false},
+        {"missing output", song, dir / TEXT("Song.txt"), false},
+        {"missing source", dir / TEXT("gone.mp3"), dir / TEXT("gone.txt"), false},
+        {"no source", WString(), AsciiUpper(other), false},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(WriteBytes(song, "track"));
+        ASSERT_TRUE(WriteBytes(other, "track"));  // same bytes, another file
+        File file;
+        SetLastError(0);
+        EXPECT_EQ(file.OpenOutput(row.output, row.source), !row.refused) << row.name;
+        if (row.refused)
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << row.name;
+        file.Close();
+        EXPECT_EQ(ReadBytes(song), "track") << row.name;
+        if (!row.refused)
+            EXPECT_TRUE(FileExists(row.output) && ReadBytes(row.output).empty()) << row.name;
+    }
+}
+
+// The same file reached by a hard link, or held open by someone who lets
+// others write but not read (as an output held by Win32 is).
+TEST_P(DiskWrite, AnOutputReachedAnotherWayIsStillItsSource)
+{
+    const WString song = dir / TEXT("Song.mp3");
+    ASSERT_TRUE(WriteBytes(song, "track"));
+    const WString link = dir / TEXT("link.mp3");
+    File file;
+    if (CreateHardLinkW(link.c_str(), song.c_str(), nullptr))
+        EXPECT_FALSE(file.OpenOutput(AsciiUpper(link), song));
+    HANDLE held = CreateFileW(song.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(file.OpenOutput(AsciiUpper(song), song));
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(song), "track");
+}
+
+// Keeping existing files: an output is made only under a name that no file
+// or folder holds in any letter case.
+TEST_P(DiskWrite, KeepingExistingFilesMakesOnlyNewNames)
+{
+    ASSERT_TRUE(WriteBytes(dir / TEXT("Song.TXT"), "old"));
+    ASSERT_TRUE(MakeFolder(dir / TEXT("Folder.txt")));
+    const struct {
+        const char* name;
+        const char* output;
+        bool made;
+    } rows[] = {
+        {"the same name", "Song.TXT", false},
+        {"another letter case", "sONG.txt", false},
+        {"a folder", "FOLDER.TXT", false},
+        {"a new name", "new.txt", true},
+        {"the new name again", "NEW.TXT", false},
+    };
+    for (const auto& row : rows) {
+        File file;
+        SetLastError(0);
+        EXPECT_EQ(file.OpenOutput(dir / Wide(row.output), WString(), vela::Existing::Keep),
+                  row.made)
+            << row.name;
+        if (!row.made)
+            EXPECT_NE(GetLastError(), 0u) << row.name;
+        if (!row.made && std::string(row.name) != "a folder")
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS)) << row.name;
+        EXPECT_EQ(file.Write("x", 1), row.made ? 1u : 0u) << row.name;
+    }
+    EXPECT_EQ(Names(dir.Path()),
+              (std::vector<WString>{TEXT("Folder.txt"), TEXT("new.txt"), TEXT("Song.TXT")}));
+    EXPECT_EQ(ReadBytes(dir / TEXT("Song.TXT")), "old");
+    EXPECT_EQ(ReadBytes(dir / TEXT("new.txt")), "x");
+}
+
+// A file whose writing failed is removed, whether it was new or emptied, and
+// its name is free again at once.
+TEST_P(DiskWrite, DiscardRemovesWhatWasWritten)
+{
+    ASSERT_TRUE(WriteBytes(dir / TEXT("OLD.txt"), "old contents"));
+    const struct {
+        const char* name;
+        const char* path;
+        bool output;
+    } rows[] = {
+        {"a new output", "new.txt", true},
+        {"an output emptied under another case", "old.TXT", true},
+        {"a file written by Open", "written.bin", false},
+    };
+    for (const auto& row : rows) {
+        File file;
+        const WString path = dir / Wide(row.path);
+        ASSERT_TRUE(row.output ? file.OpenOutput(path, WString()) : file.Open(path, File::WriteMode))
+            << row.name;
+        EXPECT_EQ(file.Write("part", 4), 4u) << row.name;
+        EXPECT_TRUE(file.Discard()) << row.name;
+        EXPECT_FALSE(file.IsOpen()) << row.name;
+        EXPECT_FALSE(FileExists(path)) << row.name;
+        EXPECT_TRUE(file.OpenOutput(path, WString(), vela::Existing::Keep)) << row.name;
+        EXPECT_TRUE(file.Discard()) << row.name;
+    }
+    EXPECT_TRUE(Names(dir.Path()).empty());
+
+    File closed;
+    EXPECT_FALSE(closed.Discard());
+    vela::Bytes bytes{1, 2};
+    File attached;
+    attached.Attach(bytes);
+    EXPECT_FALSE(attached.Discard());
+    EXPECT_EQ(bytes.size(), 2u);
+}
+
+#ifdef __WINE__
+// The tag library's descriptor: any letter case, but never a folder.
+TEST_P(DiskWrite, DescriptorsOpenRegularFilesOnly)
+{
+    ASSERT_TRUE(WriteBytes(dir / TEXT("Track.mp3"), "ID3"));
+    ASSERT_TRUE(MakeFolder(dir / TEXT("folder.mp3")));
+    const struct {
+        const char* name;
+        WString path;
+        bool opens;
+    } rows[] = {
+        {"as spelt", dir / TEXT("Track.mp3"), true},
+        {"another letter case", dir / TEXT("tRACK.MP3"), true},
+        {"dot segments", dir / TEXT("folder.mp3\\..\\Track.mp3"), true},
+        {"a folder", dir / TEXT("folder.mp3"), false},
+        {"missing", dir / TEXT("none.mp3"), false},
+        {"a NUL inside", dir / TEXT("Track.mp3") + WString(1, 0) + TEXT("x"), false},
+        {"empty", WString(), false},
+    };
+    for (const auto& row : rows) {
+        const int fd = vela::CurrentDisk().OpenDescriptor(row.path, false);
+        EXPECT_EQ(fd >= 0, row.opens) << row.name;
+        if (fd < 0)
+            continue;
+        char bytes[4] = {};
+        EXPECT_EQ(read(fd, bytes, 3), 3) << row.name;
+        EXPECT_STREQ(bytes, "ID3") << row.name;
+        vela::CloseDescriptor(fd);
+    }
+}
+
+// Links that only Unix can make: a symbolic link leads to its source.
+TEST_P(DiskWrite, AnOutputLinkedToItsSourceIsRefused)
+{
+    const WString song = dir / TEXT("Song.mp3");
+    ASSERT_TRUE(WriteBytes(song, "track"));
+    ASSERT_EQ(symlink("Song.mp3", (UnixPath(dir.Path()) + "/soft.mp3").c_str()), 0);
+    File file;
+    EXPECT_FALSE(file.OpenOutput(dir / TEXT("SOFT.mp3"), song));
+    EXPECT_EQ(ReadBytes(song), "track");
+}
+#endif
+
 INSTANTIATE_ON_EACH_DISK(DiskWrite);
 
 // The same tree searched through each disk gives the same paths, times and
@@ -234,13 +417,15 @@ TEST(DiskSearch, EveryDiskListsAsWin32Does)
 {
     TempDir dir;
     const char* files[] = {"b.mp3", "A.mp3", "_x", "Zeta", "10", "2", "ä.mp3", "Äb", "歌.mp3",
-                           "Ω", ".dot", "a b.mp3", "a.b.c", "[1].mp3", "z~1.mp3", "x."};
+                           "Ω", ".dot", "a b.mp3", "a.b.c", "[1].mp3", "x."};
     for (const char* name : files)
         ASSERT_TRUE(WriteBytes(dir / Wide(name), name));
-    for (const char* name : {"sub", "Sub2", ".hidden", "空"}) {
+    for (const char* name : {"sub", "Sub2", ".hidden", "空", "odd"}) {
         ASSERT_TRUE(MakeFolder(dir / Wide(name)));
         ASSERT_TRUE(WriteBytes(dir / Wide(name) + TEXT("\\in.mp3"), "in"));
     }
+    // A name that Wine may match as a short name sends its folder to Win32.
+    ASSERT_TRUE(WriteBytes(dir / TEXT("odd\\z~1.mp3"), "short"));
     const std::string reference = Describe(SearchOn(vela::Win32Disk(), dir.Path()));
     for (const DiskChoice& choice : AllDisks()) {
         EXPECT_EQ(Describe(SearchOn(*choice.disk, dir.Path())), reference) << choice.name;
@@ -250,13 +435,6 @@ TEST(DiskSearch, EveryDiskListsAsWin32Does)
 }
 
 #ifdef __WINE__
-std::string UnixPath(const WString& path)
-{
-    char* name = wine_get_unix_file_name(path.c_str());
-    std::string unixPath = name ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return unixPath;
-}
 
 // Entries that only Unix can make: a dangling link, which Wine leaves out,
 // a link to a folder, names differing in case only, and bytes that are not
@@ -281,29 +459,48 @@ TEST(DiskSearch, UnixOnlyEntriesListAsWin32Does)
     unlink((folder + "/bad\xFF.mp3").c_str());
 }
 
-// A name that another program adds in other letters after the folder was
-// indexed is still found. (The wait steps past the file system's clock tick,
-// by which the index notices a changed folder.)
-TEST(DiskSearch, UnixIndexSeesNamesAddedBehindItsBack)
+// Sets a folder's modification time, as a file system whose clock ticks
+// coarsely leaves it when a change falls in the same tick.
+void SetFolderTime(const std::string& folder, const timespec& time)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, time};
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+}
+
+// A name that another program adds in other letters right after the folder
+// was read, with no wait, is still found: the output empties it rather than
+// making a second file. The folder's time is held in one clock tick, ahead
+// of the read, as a coarse clock would leave it.
+TEST(DiskSearch, UnixIndexSeesNamesAddedRightAfterItWasRead)
 {
     DiskInUse use(vela::WineDisk());
+    const std::function<void(const WString&)> reads[] = {
+        [](const WString& folder) {
+            File probe;
+            EXPECT_FALSE(probe.Open(folder + TEXT("\\probe.txt"), File::ReadMode));
+        },
+        [](const WString& folder) { DirectoryList().Search(folder, TEXT("*.*"), false); },
+    };
     for (int mode : kWriteModes) {
-        TempDir dir;
-        File file;
-        ASSERT_TRUE(file.Open(dir / TEXT("first.txt"), mode));
-        file.Close();
-        Sleep(30);
-        const std::string later = UnixPath(dir.Path()) + "/LATER.TXT";
-        const int fd = open(later.c_str(), O_WRONLY | O_CREAT, 0666);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(write(fd, "old", 3), 3);
-        close(fd);
-        ASSERT_TRUE(file.Open(dir / TEXT("later.txt"), mode));
-        file.Write("new", 3);
-        file.Close();
-        EXPECT_EQ(Names(dir.Path()), (std::vector<WString>{TEXT("first.txt"), TEXT("LATER.TXT")}))
-            << mode;
-        EXPECT_EQ(ReadBytes(dir / TEXT("LATER.TXT")), "new") << mode;
+        for (const auto& read : reads) {
+            TempDir dir;
+            const std::string folder = UnixPath(dir.Path());
+            timespec tick;
+            clock_gettime(CLOCK_REALTIME, &tick);
+            tick.tv_sec += 5;
+            SetFolderTime(folder, tick);
+            read(dir.Path());
+            const int fd = open((folder + "/SONG.TXT").c_str(), O_WRONLY | O_CREAT, 0666);
+            ASSERT_GE(fd, 0);
+            close(fd);
+            SetFolderTime(folder, tick);
+            File file;
+            ASSERT_TRUE(file.Open(dir / TEXT("song.txt"), mode));
+            file.Write("new", 3);
+            file.Close();
+            EXPECT_EQ(Names(dir.Path()), std::vector<WString>{TEXT("SONG.TXT")}) << mode;
+            EXPECT_EQ(ReadBytes(dir / TEXT("SONG.TXT")), "new") << mode;
+        }
     }
 }
 
@@ -319,7 +516,7 @@ TEST(DiskOutput, UnixOutputsAsWineMakesThem)
         const WString viaWine = dir / Wide(std::string("wine-") + name);
         const WString viaUnix = dir / Wide(std::string("unix-") + name);
         ASSERT_TRUE(vela::Win32Disk().OpenFile(viaWine, true)) << name;
-        ASSERT_TRUE(vela::WineDisk().CreateOutput(viaUnix)) << name;
+        ASSERT_TRUE(vela::WineDisk().CreateOutput(viaUnix, WString(), vela::Existing::Replace)) << name;
         struct stat made = {}, expected = {};
         ASSERT_EQ(stat(UnixPath(viaWine).c_str(), &expected), 0) << name;
         ASSERT_EQ(stat(UnixPath(viaUnix).c_str(), &made), 0) << name;
@@ -329,7 +526,7 @@ TEST(DiskOutput, UnixOutputsAsWineMakesThem)
     ASSERT_TRUE(WriteBytes(dir / TEXT("target.txt"), "old"));
     ASSERT_EQ(symlink("target.txt", (folder + "/Link.txt").c_str()), 0);
     {
-        auto file = vela::WineDisk().CreateOutput(dir / TEXT("link.TXT"));
+        auto file = vela::WineDisk().CreateOutput(dir / TEXT("link.TXT"), WString(), vela::Existing::Replace);
         ASSERT_TRUE(file);
         DWORD done = 0;
         EXPECT_TRUE(file->Write("new", 3, done));
@@ -338,7 +535,8 @@ TEST(DiskOutput, UnixOutputsAsWineMakesThem)
 
     ASSERT_EQ(mkfifo((folder + "/pipe.txt").c_str(), 0666), 0);
     SetLastError(0);
-    EXPECT_FALSE(vela::WineDisk().CreateOutput(dir / TEXT("pipe.txt")));
+    EXPECT_FALSE(vela::WineDisk().CreateOutput(dir / TEXT("pipe.txt"), WString(),
+                                                  vela::Existing::Replace));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     unlink((folder + "/pipe.txt").c_str());
 }

@@ -3,15 +3,6 @@
 namespace vela {
 namespace {
 
-Disk* DefaultDisk()
-{
-#ifdef __WINE__
-    return &WineDisk();
-#else
-    return &Win32Disk();
-#endif
-}
-
 Disk* current = nullptr;
 
 } // namespace
@@ -19,7 +10,7 @@ Disk* current = nullptr;
 Disk& CurrentDisk()
 {
     if (current == nullptr)
-        current = DefaultDisk();
+        current = &DefaultDisk();
     return *current;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
-// The platform services that File, DirectoryList and the export job need
-// from the disk: open a file by path, tell whether two paths name one file,
-// and list a folder. Win32Disk goes through the Win32
-// calls alone; under Winelib WineDisk finds names with Unix calls and so
-// avoids the folder scans that make Wine slow on large folders (see
-// wine_disk.cpp). Both give the same results, and both are tested.
+// The platform services that File, Mp3Tag, DirectoryList and the export job
+// need from the disk: open a file by path, create an output, hand the tag
+// library a descriptor, and list a folder. Win32Disk goes through the Win32
+// calls alone; under Winelib WineDisk (vela/storage/wine/) finds names with
+// Unix calls and so avoids the folder scans that make Wine slow on large
+// folders. Both give the same results, and both are tested.
 #include "vela/text.h"
 
 #include <cstdint>
@@ -38,23 +38,17 @@ public:
     virtual bool Write(const void* source, DWORD count, DWORD& done) = 0;
     virtual void MoveTo(uint64_t position) = 0;
     virtual uint64_t Size() = 0;
+    // Closes the file and removes the name it was opened by, for a file whose
+    // writing failed: nothing half written stays behind. False when the name
+    // could not be removed. Nothing else may be called afterwards.
+    virtual bool Discard() = 0;
 };
 
-// A file opened through the Win32 calls alone; closes the handle.
-class Win32File : public DiskFile {
-public:
-    explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override;
-    Win32File(const Win32File&) = delete;
-    Win32File& operator=(const Win32File&) = delete;
-
-    bool Read(void* destination, DWORD count, DWORD& done) override;
-    bool Write(const void* source, DWORD count, DWORD& done) override;
-    void MoveTo(uint64_t position) override;
-    uint64_t Size() override;
-
-private:
-    HANDLE handle_;
+// What creating an output does to a file that already holds its name, in
+// any letter case.
+enum class Existing {
+    Replace,  // truncate it and write it again
+    Keep      // leave it alone and fail with ERROR_FILE_EXISTS
 };
 
 class Disk {
@@ -68,28 +62,32 @@ public:
     // for writing only; reading opens an existing file, shared for reading
     // only. Null with the last error set on failure.
     virtual std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) = 0;
-    // Creates or truncates the file for writing, as OpenFile does, for a file
-    // that is written at once and closed: whether others opening it meanwhile
-    // are kept out is the platform's affair. Win32Disk shares it for writing
-    // only, as OpenFile does; WineDisk keeps no Wine handle on it, so other
-    // Wine programs are not kept out. That saves the two Wine server round
-    // trips (open and close) that dominate the cost of a small file.
-    virtual std::unique_ptr<DiskFile> CreateOutput(const WString& path) = 0;
-    // True when both paths exist and lead to one file or folder, however
-    // they are spelt; false when either cannot be examined.
-    virtual bool SameFile(const WString& first, const WString& second) = 0;
+    // Creates or truncates the file for writing, for a file that is written
+    // at once and closed, with one lookup of its name. It refuses, with
+    // ERROR_SHARING_VIOLATION and nothing touched, when the existing file is
+    // the one `source` names however it is spelt (the same volume and file
+    // index; under Wine the same device and inode); an empty `source`
+    // protects nothing. Whether others opening the output meanwhile are kept
+    // out is the platform's affair: Win32Disk shares it for writing only, as
+    // OpenFile does; WineDisk keeps no Wine handle on it, which saves the two
+    // Wine server round trips (open and close) that dominate a small file.
+    virtual std::unique_ptr<DiskFile> CreateOutput(const WString& path, const WString& source,
+                                                   Existing existing) = 0;
+    // A C runtime descriptor on an existing regular file, for the tag
+    // library: read-only, or read-write with `writing`. -1 when it cannot be
+    // opened or is no regular file. Close it with CloseDescriptor.
+    virtual int OpenDescriptor(const WString& path, bool writing) = 0;
     // FindFirstFileW on base + pattern, base ending in a backslash.
     virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
                                                Want want) = 0;
 };
 
 Disk& Win32Disk();
-#ifdef __WINE__
-Disk& WineDisk();
-#endif
+// The platform's own disk: WineDisk under Winelib, else Win32Disk.
+Disk& DefaultDisk();
 
-// The disk that File and DirectoryList use: WineDisk under Winelib, else
-// Win32Disk. Tests and benchmarks swap it with UseDisk.
+// The disk that File, Mp3Tag and DirectoryList use, DefaultDisk at first.
+// Tests and benchmarks swap it with UseDisk.
 Disk& CurrentDisk();
 void UseDisk(Disk& disk);
 

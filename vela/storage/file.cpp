@@ -20,7 +20,8 @@ struct LocalFreeDeleter {
 };
 
 // The system's own text for the last error, with nothing added: the single
-// diagnostic this program ever gives.
+// diagnostic this program ever gives. The error stays the last error, for the
+// caller to tell a refusal from a failure.
 void ReportLastError()
 {
     DWORD code = GetLastError();
@@ -31,6 +32,7 @@ void ReportLastError()
     std::unique_ptr<WCHAR, LocalFreeDeleter> text(raw);
     if (text)
         OutputDebugStringW(text.get());
+    SetLastError(code);
 }
 
 } // namespace
@@ -44,10 +46,21 @@ File::~File()
 
 bool File::Open(const WString& path, int mode)
 {
+    if (mode == OutputMode)
+        return OpenOutput(path, WString());
     Close();
-    const bool writing = mode == WriteMode || mode == OutputMode;
-    auto disk = mode == OutputMode ? CurrentDisk().CreateOutput(path)
-                                   : CurrentDisk().OpenFile(path, writing);
+    const bool writing = mode == WriteMode;
+    return Take(CurrentDisk().OpenFile(path, writing), writing);
+}
+
+bool File::OpenOutput(const WString& path, const WString& source, Existing existing)
+{
+    Close();
+    return Take(CurrentDisk().CreateOutput(path, source, existing), true);
+}
+
+bool File::Take(std::unique_ptr<DiskFile> disk, bool writing)
+{
     if (!disk) {
         ReportLastError();
         return false;
@@ -58,6 +71,15 @@ bool File::Open(const WString& path, int mode)
     position_ = 0;
     end_ = size;
     return true;
+}
+
+bool File::Discard()
+{
+    if (kind_ != Kind::Disk)
+        return false;
+    const bool removed = disk_->Discard();
+    Close();
+    return removed;
 }
 
 bool File::Attach(Bytes& bytes)

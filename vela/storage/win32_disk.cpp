@@ -1,5 +1,7 @@
 #include "vela/storage/disk.h"
 
+#include "vela/storage/descriptor.h"
+
 namespace vela {
 namespace {
 
@@ -80,32 +82,102 @@ private:
     HANDLE handle_;
 };
 
+// A file opened through the Win32 calls alone; closes the handle. It keeps
+// the path it was opened by, for Discard.
+class Win32File : public DiskFile {
+public:
+    Win32File(HANDLE handle, const WString& path) : handle_(handle), path_(path) {}
+    ~Win32File() override
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    Win32File(const Win32File&) = delete;
+    Win32File& operator=(const Win32File&) = delete;
+
+    bool Read(void* destination, DWORD count, DWORD& done) override
+    {
+        return ReadFile(handle_, destination, count, &done, nullptr) != FALSE;
+    }
+
+    bool Write(const void* source, DWORD count, DWORD& done) override
+    {
+        return WriteFile(handle_, source, count, &done, nullptr) != FALSE;
+    }
+
+    void MoveTo(uint64_t position) override
+    {
+        LARGE_INTEGER where;
+        where.QuadPart = static_cast<LONGLONG>(position);
+        SetFilePointerEx(handle_, where, nullptr, FILE_BEGIN);
+    }
+
+    uint64_t Size() override
+    {
+        DWORD high = 0;
+        DWORD low = GetFileSize(handle_, &high);
+        return Combine(high, low);
+    }
+
+    bool Discard() override
+    {
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return DeleteFileW(path_.c_str()) != FALSE;
+    }
+
+    bool Identify(BY_HANDLE_FILE_INFORMATION& info) const
+    {
+        return GetFileInformationByHandle(handle_, &info) != FALSE;
+    }
+
+    bool Truncate() { return SetEndOfFile(handle_) != FALSE; }
+
+private:
+    HANDLE handle_;
+    WString path_;
+};
+
+bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 class Win32 : public Disk {
 public:
     std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
     {
-        HANDLE handle = CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
-                                    writing ? FILE_SHARE_WRITE : FILE_SHARE_READ, nullptr,
-                                    writing ? CREATE_ALWAYS : OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
+        return Open(path, writing ? GENERIC_WRITE : GENERIC_READ,
+                    writing ? CREATE_ALWAYS : OPEN_EXISTING);
+    }
+
+    // An existing output is opened without truncating it, so that the one
+    // open both finds it and, unless it is the source, empties it.
+    std::unique_ptr<DiskFile> CreateOutput(const WString& path, const WString& source,
+                                           Existing existing) override
+    {
+        if (existing == Existing::Keep)
+            return Open(path, GENERIC_WRITE, CREATE_NEW);
+        bool existed = false;
+        auto file = Open(path, GENERIC_WRITE, OPEN_ALWAYS, &existed);
+        if (!file || !existed)
+            return file;
+        BY_HANDLE_FILE_INFORMATION output = {};
+        BY_HANDLE_FILE_INFORMATION input = {};
+        if (!source.empty() && file->Identify(output) && AttributeHandle(source).Identify(input) &&
+            SameIdentity(output, input)) {
+            SetLastError(ERROR_SHARING_VIOLATION);
             return nullptr;
-        return std::make_unique<Win32File>(handle);
+        }
+        if (!file->Truncate())
+            return nullptr;
+        return file;
     }
 
-    std::unique_ptr<DiskFile> CreateOutput(const WString& path) override
+    int OpenDescriptor(const WString& path, bool writing) override
     {
-        return OpenFile(path, true);
-    }
-
-    bool SameFile(const WString& first, const WString& second) override
-    {
-        BY_HANDLE_FILE_INFORMATION a = {};
-        BY_HANDLE_FILE_INFORMATION b = {};
-        if (!AttributeHandle(first).Identify(a) || !AttributeHandle(second).Identify(b))
-            return false;
-        return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-               a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+        return OpenRuntimeDescriptor(path, writing);
     }
 
     std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
@@ -113,38 +185,23 @@ public:
     {
         return std::make_unique<Win32Entries>(base + pattern);
     }
+
+private:
+    static std::unique_ptr<Win32File> Open(const WString& path, DWORD access, DWORD disposition,
+                                           bool* existed = nullptr)
+    {
+        HANDLE handle = CreateFileW(path.c_str(), access,
+                                    access == GENERIC_READ ? FILE_SHARE_READ : FILE_SHARE_WRITE,
+                                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+            return nullptr;
+        if (existed)
+            *existed = GetLastError() == ERROR_ALREADY_EXISTS;
+        return std::make_unique<Win32File>(handle, path);
+    }
 };
 
 } // namespace
-
-Win32File::~Win32File()
-{
-    CloseHandle(handle_);
-}
-
-bool Win32File::Read(void* destination, DWORD count, DWORD& done)
-{
-    return ReadFile(handle_, destination, count, &done, nullptr) != FALSE;
-}
-
-bool Win32File::Write(const void* source, DWORD count, DWORD& done)
-{
-    return WriteFile(handle_, source, count, &done, nullptr) != FALSE;
-}
-
-void Win32File::MoveTo(uint64_t position)
-{
-    LARGE_INTEGER where;
-    where.QuadPart = static_cast<LONGLONG>(position);
-    SetFilePointerEx(handle_, where, nullptr, FILE_BEGIN);
-}
-
-uint64_t Win32File::Size()
-{
-    DWORD high = 0;
-    DWORD low = GetFileSize(handle_, &high);
-    return uint64_t(high) << 32 | low;
-}
 
 Disk& Win32Disk()
 {

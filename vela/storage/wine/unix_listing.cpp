@@ -1,12 +1,13 @@
-#ifdef __WINE__
-#include "vela/storage/unix_listing.h"
+#include "vela/storage/wine/unix_listing.h"
 
-#include "vela/storage/plain_path.h"
-#include "vela/storage/unix_names.h"
-#include "vela/storage/unix_text.h"
+#include "vela/storage/wine/plain_path.h"
+#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/unix_text.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,13 +18,6 @@ namespace {
 
 constexpr uint64_t kTicksPerSecond = 10000000;
 constexpr uint64_t kTicks1601To1970 = 116444736000000000ull;
-
-struct Name {
-    WString upper;
-    WString name;
-    std::string unixName;
-    unsigned char type;
-};
 
 // Wine hides its own prefix and the kernel's pseudo file systems from
 // listings (is_ignored_file in its ntdll); so does this.
@@ -51,22 +45,14 @@ bool IsHiddenByWine(const struct stat& info)
     return false;
 }
 
-// Names that Wine shows other than as they are on disk.
-bool HasPlainName(const WString& name)
-{
-    for (WCHAR c : name) {
-        if (c < 0x20 || (c >= 0xF000 && c <= 0xF0FF))
-            return false;
-        switch (c) {
-        case '\\': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-            return false;
-        }
-    }
-    return true;
-}
-
 // Wine sorts a folder's names case-insensitively, then by code unit.
-bool Before(const Name& a, const Name& b)
+struct Listed {
+    WString upper;
+    WString name;
+    const SnapshotName* entry;
+};
+
+bool Before(const Listed& a, const Listed& b)
 {
     if (a.upper != b.upper)
         return a.upper < b.upper;
@@ -96,20 +82,24 @@ private:
     size_t next_ = 0;
 };
 
-class Directory {
+// A descriptor on the folder, for stat calls relative to it.
+class FolderHandle {
 public:
-    explicit Directory(const std::string& path) : dir_(opendir(path.c_str())) {}
-    ~Directory()
+    explicit FolderHandle(const std::string& path)
+        : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
     {
-        if (dir_)
-            closedir(dir_);
     }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return dir_; }
+    ~FolderHandle()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+    int get() const { return fd_; }
 
 private:
-    DIR* dir_;
+    int fd_;
 };
 
 } // namespace
@@ -118,35 +108,36 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 {
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
-    const std::string folder = UnixFolder(base.size() == 3 ? base : base.substr(0, base.size() - 1));
-    if (folder.empty())
+    std::string folder;
+    const FolderSnapshot* snapshot =
+        SnapshotOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
+    if (snapshot == nullptr || !snapshot->AllPlain())
+        return nullptr;  // Win32 tells why, or shows the names as Wine does
+    FolderHandle dir(folder);
+    if (dir.get() < 0)
         return nullptr;
-    Directory dir(folder);
-    if (dir.get() == nullptr)
-        return nullptr;  // Win32 tells why, exactly as before
 
-    std::vector<Name> names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const std::string unixName = entry->d_name;
-        if (unixName == "." || unixName == "..")
-            continue;  // Wine adds them as folders, which no caller keeps
-        Name name{{}, {}, unixName, entry->d_type};
-        if (!FromUtf8(entry->d_name, name.name) || !HasPlainName(name.name))
-            return nullptr;
+    std::vector<Listed> names;
+    names.reserve(snapshot->Names().size());
+    for (const SnapshotName& entry : snapshot->Names()) {
+        Listed name{{}, {}, &entry};
+        FromUtf8(entry.unixName.c_str(), name.name);  // known to be UTF-8
         name.upper = UpperCase(name.name);
         names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), Before);
 
     std::vector<FoundEntry> entries;
-    for (Name& name : names) {
+    for (Listed& name : names) {
         // The entry's type from readdir spares a stat for what is not wanted.
-        if ((name.type == DT_DIR && want == Disk::Want::Files) ||
-            (name.type == DT_REG && want == Disk::Want::Folders))
+        const unsigned char type = name.entry->type;
+        if ((type == DT_DIR && want == Disk::Want::Files) ||
+            (type == DT_REG && want == Disk::Want::Folders))
             continue;
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
-        if (fstatat(dirfd(dir.get()), name.unixName.c_str(), &info, 0) != 0 || IsHiddenByWine(info))
+        if (fstatat(dir.get(), name.entry->unixName.c_str(), &info, 0) != 0 ||
+            IsHiddenByWine(info))
             continue;
         const bool isFolder = S_ISDIR(info.st_mode);
         if (isFolder != (want == Disk::Want::Folders))
@@ -162,4 +153,3 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 }
 
 } // namespace vela
-#endif

@@ -2,11 +2,10 @@
 // Finds the Unix name of a plain Windows path (see plain_path.h) the way Wine
 // finds it, without Wine's cost: each folder is converted once, a name is
 // tried exactly first, and only when that fails is it matched regardless of
-// letter case, in an index of the folder's names that is read once and kept
-// while the folder does not change. Wine instead reads the whole folder for
-// every name it does not find exactly, which makes creating N files in one
-// folder cost N^2.
-#ifdef __WINE__
+// letter case, in a snapshot of the folder's names (folder_snapshot.h). Wine
+// instead reads the whole folder for every name it does not find exactly,
+// which makes creating N files in one folder cost N^2.
+#include "vela/storage/wine/folder_snapshot.h"
 #include "vela/text.h"
 
 #include <sys/stat.h>
@@ -35,13 +34,13 @@ UnixName FindUnixName(const WString& path);
 // FindUnixName only when that fails.
 std::string ExactUnixPath(const WString& path);
 
-// The Unix path of a plain folder (no trailing slash), converted once and
-// remembered; empty when Wine cannot convert it.
-std::string UnixFolder(const WString& folder);
+// The current snapshot of a plain folder (no trailing backslash but after a
+// drive), read now unless it is current, and the folder's Unix path; null
+// when the folder is not plain or cannot be read. Valid until the next call.
+FolderSnapshot* SnapshotOf(const WString& folder, std::string& unixPath);
 
-// Tells the index that this process has just created `path` (a Missing
+// Tells the snapshot that this process has just created `path` (a Missing
 // result), so that the next lookup need not read the folder again.
 void NoteCreated(const std::string& path);
 
 } // namespace vela
-#endif

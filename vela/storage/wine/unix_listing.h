@@ -1,7 +1,6 @@
 #pragma once
 // A folder listed with readdir and stat, in the order and with the details
 // that Wine's FindFirstFileW/FindNextFileW give for the pattern "*".
-#ifdef __WINE__
 #include "vela/storage/disk.h"
 
 #include <vector>
@@ -13,4 +12,3 @@ namespace vela {
 std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want want);
 
 } // namespace vela
-#endif

@@ -1,7 +1,6 @@
 #pragma once
 // Names between the program's UTF-16 and the UTF-8 bytes of the Unix calls,
 // and the letter-case folding by which Wine matches names.
-#ifdef __WINE__
 #include "vela/text.h"
 
 #include <string>
@@ -20,4 +19,3 @@ WString UpperCase(const WString& text);
 bool UnixNamesAreUtf8();
 
 } // namespace vela
-#endif

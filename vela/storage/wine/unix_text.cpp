@@ -1,5 +1,4 @@
-#ifdef __WINE__
-#include "vela/storage/unix_text.h"
+#include "vela/storage/wine/unix_text.h"
 
 #include <winternl.h>
 
@@ -97,4 +96,3 @@ bool UnixNamesAreUtf8()
 }
 
 } // namespace vela
-#endif

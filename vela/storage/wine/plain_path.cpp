@@ -1,7 +1,6 @@
-#ifdef __WINE__
-#include "vela/storage/plain_path.h"
+#include "vela/storage/wine/plain_path.h"
 
-#include "vela/storage/unix_text.h"
+#include "vela/storage/wine/unix_text.h"
 
 #include <cwctype>
 
@@ -37,6 +36,8 @@ bool IsDeviceName(const WCHAR* name, size_t length)
     return numbered && (SameLetters(name, 3, "COM") || SameLetters(name, 3, "LPT"));
 }
 
+} // namespace
+
 // One name of a path, seen in place: every path this program opens passes
 // here several times.
 bool IsPlainName(const WCHAR* name, size_t length)
@@ -58,8 +59,6 @@ bool IsPlainName(const WCHAR* name, size_t length)
     }
     return true;
 }
-
-} // namespace
 
 bool IsPlainPath(const WString& path, bool folderSyntax)
 {
@@ -83,4 +82,3 @@ bool IsPlainPath(const WString& path, bool folderSyntax)
 }
 
 } // namespace vela
-#endif

@@ -1,8 +1,0 @@
-#include "app/same_file.h"
-
-#include "vela/storage/disk.h"
-
-bool IsSameFile(const WString& first, const WString& second)
-{
-    return vela::CurrentDisk().SameFile(first, second);
-}

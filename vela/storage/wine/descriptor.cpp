@@ -1,0 +1,29 @@
+#include "vela/storage/descriptor.h"
+
+#include "vela/storage/wine/unix_file.h"
+
+#include <unistd.h>
+
+namespace vela {
+
+// The C runtime under Unix opens folders too; on Windows _wopen refuses
+// them, and so does OpenRegular.
+int OpenRuntimeDescriptor(const WString& path, bool writing)
+{
+    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
+        return -1;
+    char* unixPath = wine_get_unix_file_name(path.c_str());
+    if (unixPath == nullptr)
+        return -1;
+    bool missing = false;
+    const int fd = OpenRegular(unixPath, writing, missing);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return fd;
+}
+
+void CloseDescriptor(int fd)
+{
+    close(fd);
+}
+
+} // namespace vela
