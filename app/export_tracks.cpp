@@ -1,6 +1,7 @@
 #include "app/export_tracks.h"
 
 #include "app/input_paths.h"
+#include "app/job_inputs.h"
 #include "app/paths.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/file.h"
@@ -26,6 +27,9 @@ void ExportTracks(WStringList paths, const ExportOptions& options)
 {
     paths = ExpandInputPaths(paths, options.subFolders);
     const bool emptyFile = options.emptyFile;
+    // Without the empty-file option only MP3 files are read, and those an
+    // output never replaces anyway (Existing::Keep below).
+    const JobInputs inputs(emptyFile ? paths : WStringList());
     vela::Mp3Tag tag;
     vela::File output;
     for (const WString& path : paths) {
@@ -37,13 +41,20 @@ void ExportTracks(WStringList paths, const ExportOptions& options)
         if (lyrics.empty() && !emptyFile)
             continue;
         const WString target = ComposeOutputPath(path, options.output);
-        // Opening for writing truncates, and the tag reader's open does not
-        // keep others out: an output that is the input itself, under any
-        // spelling, would wipe the track, so it is refused. Nothing else
-        // needs others kept out of the output while it is written.
-        if (output.OpenOutput(target, path)) {
-            output.Write(lyrics.data(), static_cast<DWORD>(lyrics.size()));
-            output.Close();
-        }
+        if (emptyFile && inputs.Contains(target))
+            continue;
+        // The output is never the input itself, under any spelling (the
+        // tag reader's open does not keep others out), and never takes the
+        // place of an existing MP3 file. Nothing else needs others kept out
+        // while it is written.
+        const vela::Existing existing =
+            HasMp3Extension(target) ? vela::Existing::Keep : vela::Existing::Replace;
+        if (!output.OpenOutput(target, path, existing))
+            continue;
+        const DWORD size = static_cast<DWORD>(lyrics.size());
+        // A short write (a full disk) would leave a file that looks finished.
+        if (output.Write(lyrics.data(), size) != size)
+            output.Discard();
+        output.Close();
     }
 }

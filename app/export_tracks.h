@@ -6,7 +6,9 @@
 // Replaces the folders among paths by their files, then writes each MP3
 // file's lyrics where options.output puts them. Tracks that cannot be read or
 // have no lyrics, and outputs that cannot be created, are skipped without a
-// word; an output that would be the input itself is never written. The list
+// word. An output never replaces the input itself, an existing MP3 file, or
+// (with the empty-file option) any other file of the list; one whose writing
+// fails, on a full disk say, is removed, so no output is left half written. The list
 // is taken by value so that a caller done with it can hand it over: only the
 // expanded list then stays alive while the files are read.
 void ExportTracks(WStringList paths, const ExportOptions& options);

@@ -4,9 +4,15 @@
 #include "tests/support/mp3_writer.h"
 #include "tests/support/temp_dir.h"
 
+#include <map>
 #include <string>
 
 namespace {
+
+bool HasMp3Name(const WString& path)
+{
+    return path.size() >= 4 && AsciiUpper(path.substr(path.size() - 4)) == TEXT(".MP3");
+}
 
 // Moves the process into a folder for one test and back out again.
 class CurrentFolder {
@@ -267,6 +273,54 @@ TEST_F(ExportTracksTest, NeverWritesOverItsInput)
             options.output.name = AsciiUpper(Wide(input.name));
             Export({path});
             EXPECT_EQ(ReadBytes(path), input.bytes) << input.name << ", " << spelling.how;
+        }
+    }
+}
+
+// Hashes of every file are compared whole: an output may add files or
+// rewrite an earlier output, never change an input or another MP3 file.
+TEST_F(ExportTracksTest, OutputsNeverReplaceTracksOrOtherInputs)
+{
+    const WString in = dir / TEXT("in");
+    const WString out = dir / TEXT("out");
+    const struct {
+        const char* extension;
+        const char* fixedName;  // empty: named after the input
+        bool emptyFile;
+    } rows[] = {
+        {"mp3", "", true},   {"mP3", "", false}, {"jpg", "", true},
+        {"txt", "notes", true}, {"mp3", "other", true}, {"mp3", "other", false},
+    };
+    for (const auto& row : rows) {
+        for (bool besideInput : {true, false}) {
+            RemoveTree(in);
+            RemoveTree(out);
+            ASSERT_TRUE(MakeFolder(in) && MakeFolder(out));
+            ASSERT_TRUE(WriteBytes(in + TEXT("\\song.mp3"), mp3::FileWithLyrics("sung")));
+            ASSERT_TRUE(WriteBytes(in + TEXT("\\song.jpg"), "cover"));
+            ASSERT_TRUE(WriteBytes(in + TEXT("\\notes.txt"), "notes"));
+            ASSERT_TRUE(WriteBytes(in + TEXT("\\other.mp3"), mp3::FileWithoutTag()));
+            ASSERT_TRUE(WriteBytes(out + TEXT("\\song.mp3"), "another track"));
+            ASSERT_TRUE(WriteBytes(out + TEXT("\\other.MP3"), "yet another"));
+            std::map<WString, std::string> before;
+            for (const WString& folder : {in, out}) {
+                for (const WString& name : NamesIn(folder))
+                    before[folder + TEXT("\\") + name] = ReadBytes(folder + TEXT("\\") + name);
+            }
+            options.emptyFile = row.emptyFile;
+            options.output = {besideInput, out, *row.fixedName == 0, Wide(row.fixedName),
+                              Wide(row.extension)};
+
+            Export({in});
+
+            for (const auto& file : before) {
+                const bool input = file.first.compare(0, in.size(), in) == 0;
+                if (input || HasMp3Name(file.first)) {
+                    EXPECT_EQ(ReadBytes(file.first), file.second)
+                        << Utf8(file.first) << " ." << row.extension << " " << row.fixedName
+                        << (besideInput ? " beside" : " elsewhere");
+                }
+            }
         }
     }
 }

@@ -161,8 +161,10 @@ DWORD File::ReadDisk(void* destination, DWORD count)
 DWORD File::WriteDisk(const void* source, DWORD count)
 {
     DWORD done = 0;
-    if (!disk_->Write(source, count, done))
+    if (!disk_->Write(source, count, done)) {
+        ReportLastError();
         return 0;
+    }
     position_ += done;
     end_ = std::max(end_, position_);
     return done;

@@ -8,7 +8,7 @@
 //                     (32-bit) and C bytes of a zlib stream inflating to L bytes
 //
 // Failures are quiet and show only in results. The one report is the system's
-// text for a failed Open, sent to the debugger output.
+// text for a failed Open or a failed disk write, sent to the debugger output.
 #include "vela/storage/disk.h"
 #include "vela/text.h"
 

@@ -32,8 +32,11 @@ bool UnixFile::Write(const void* source, DWORD count, DWORD& done)
         const ssize_t put = write(fd_, bytes + done, count - done);
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
+        if (put <= 0) {
+            SetLastError(put == 0 || errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL
+                                                                         : ERROR_WRITE_FAULT);
             return false;
+        }
         done += static_cast<DWORD>(put);
     }
     return true;
