@@ -2,15 +2,12 @@
 #include "tests/support/each_disk.h"
 #include "tests/support/temp_dir.h"
 #include "vela/media/directory_list.h"
-#include "vela/storage/descriptor.h"
 #include "vela/storage/file.h"
 
 #ifdef __WINE__
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "vela/storage/wine/wine_disk.h"
 #endif
 
 #include <functional>

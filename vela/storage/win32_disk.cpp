@@ -1,9 +1,9 @@
 #include "vela/storage/disk.h"
 
-#include "vela/storage/descriptor.h"
-
 namespace vela {
 namespace {
+
+Disk* current = nullptr;  // see CurrentDisk
 
 uint64_t Combine(DWORD high, DWORD low)
 {
@@ -207,6 +207,18 @@ Disk& Win32Disk()
 {
     static Win32 disk;
     return disk;
+}
+
+Disk& CurrentDisk()
+{
+    if (current == nullptr)
+        current = &DefaultDisk();
+    return *current;
+}
+
+void UseDisk(Disk& disk)
+{
+    current = &disk;
 }
 
 } // namespace vela

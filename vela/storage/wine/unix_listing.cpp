@@ -1,8 +1,4 @@
-#include "vela/storage/wine/unix_listing.h"
-
-#include "vela/storage/wine/plain_path.h"
 #include "vela/storage/wine/unix_names.h"
-#include "vela/storage/wine/unix_text.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -109,17 +105,17 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
     std::string folder;
-    const FolderSnapshot* snapshot =
-        SnapshotOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
-    if (snapshot == nullptr || !snapshot->AllPlain())
+    const std::vector<SnapshotName>* snapshot =
+        PlainNamesOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
+    if (snapshot == nullptr)
         return nullptr;  // Win32 tells why, or shows the names as Wine does
     FolderHandle dir(folder);
     if (dir.get() < 0)
         return nullptr;
 
     std::vector<Listed> names;
-    names.reserve(snapshot->Names().size());
-    for (const SnapshotName& entry : snapshot->Names()) {
+    names.reserve(snapshot->size());
+    for (const SnapshotName& entry : *snapshot) {
         Listed name{{}, {}, &entry};
         FromUtf8(entry.unixName.c_str(), name.name);  // known to be UTF-8
         name.upper = UpperCase(name.name);
