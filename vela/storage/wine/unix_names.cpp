@@ -20,22 +20,6 @@ bool Before(const timespec& a, const timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-class Directory {
-public:
-    explicit Directory(const std::string& path) : dir_(opendir(path.c_str())) {}
-    ~Directory()
-    {
-        if (dir_)
-            closedir(dir_);
-    }
-    Directory(const Directory&) = delete;
-    Directory& operator=(const Directory&) = delete;
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_;
-};
-
 // A plain folder's Unix path and one readdir of it, kept for two uses: the
 // listing that Wine's FindFirstFileW gives for "*", and the letter-case-blind
 // lookup by which Wine matches a name that is not on disk as spelt.
@@ -117,8 +101,8 @@ private:
     {
         Forget();
         clock_gettime(CLOCK_REALTIME_COARSE, &readAt_);
-        Directory dir(unixPath);
-        if (dir.get() == nullptr)
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(unixPath.c_str()), closedir);
+        if (!dir)
             return false;
         while (const dirent* entry = readdir(dir.get())) {
             const std::string unixName = entry->d_name;
