@@ -147,17 +147,22 @@ private:
 // files and their outputs are looked up.
 class RecentFolders {
 public:
-    UnixFolder* Find(const WString& path)
+    // The folder of this Windows path, converted by Wine on first sight;
+    // null when Wine cannot convert it.
+    UnixFolder* Get(const WString& path)
     {
         auto known = byPath_.find(path);
-        if (known == byPath_.end())
+        if (known != byPath_.end()) {
+            folders_.splice(folders_.begin(), folders_, known->second);
+            return &folders_.front();
+        }
+        char* converted = wine_get_unix_file_name(path.c_str());
+        if (converted == nullptr)
             return nullptr;
-        folders_.splice(folders_.begin(), folders_, known->second);
-        return &folders_.front();
-    }
-
-    UnixFolder* Add(const WString& path, std::string unixPath)
-    {
+        std::string unixPath(converted);
+        HeapFree(GetProcessHeap(), 0, converted);
+        while (unixPath.size() > 1 && unixPath.back() == '/')
+            unixPath.pop_back();
         if (folders_.size() >= kMaxFolders) {
             byPath_.erase(folders_.back().path);
             folders_.pop_back();
@@ -181,20 +186,6 @@ RecentFolders& Folders()
     return folders;
 }
 
-UnixFolder* FolderFor(const WString& folder)
-{
-    if (UnixFolder* known = Folders().Find(folder))
-        return known;
-    char* converted = wine_get_unix_file_name(folder.c_str());
-    if (converted == nullptr)
-        return nullptr;
-    std::string unixPath(converted);
-    HeapFree(GetProcessHeap(), 0, converted);
-    while (unixPath.size() > 1 && unixPath.back() == '/')
-        unixPath.pop_back();
-    return Folders().Add(folder, std::move(unixPath));
-}
-
 std::string Join(const std::string& folder, const std::string& name)
 {
     return folder == "/" ? folder + name : folder + "/" + name;
@@ -209,14 +200,14 @@ UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
         return nullptr;
     if (!ToUtf8(path.substr(slash + 1), leaf))
         return nullptr;
-    return FolderFor(path.substr(0, slash == 2 ? 3 : slash));
+    return Folders().Get(path.substr(0, slash == 2 ? 3 : slash));
 }
 
 } // namespace
 
 const std::vector<SnapshotName>* PlainNamesOf(const WString& folder, std::string& unixPath)
 {
-    UnixFolder* known = IsPlainPath(folder, true) ? FolderFor(folder) : nullptr;
+    UnixFolder* known = IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
     if (known == nullptr || !known->Refresh() || !known->AllPlain())
         return nullptr;
     unixPath = known->unixPath;
