@@ -83,7 +83,7 @@ public:
 };
 
 Disk& Win32Disk();
-// Winelib only.
+// Winelib only (vela/storage/wine/).
 Disk& WineDisk();
 // The platform's own disk: WineDisk under Winelib, else Win32Disk.
 Disk& DefaultDisk();

@@ -1,10 +1,10 @@
 #pragma once
-// Finds the Unix name of a plain Windows path the way Wine finds it, without
-// Wine's cost: each folder is converted once, a name is tried exactly first,
-// and only when that fails is it matched regardless of letter case, in one
-// readdir of the folder kept for the purpose. Wine instead reads
-// the whole folder for every name it does not find exactly, which makes
-// creating N files in one folder cost N^2.
+// What WineDisk is built on. It finds the Unix name of a plain Windows path
+// the way Wine finds it, without Wine's cost: each folder is converted once,
+// a name is tried exactly first, and only when that fails is it matched
+// regardless of letter case, in one readdir of the folder kept for the
+// purpose. Wine instead reads the whole folder for every name it does not
+// find exactly, which makes creating N files in one folder cost N^2.
 //
 // Plain paths are those whose Unix names this program composes itself: a
 // drive letter, a backslash and names that Wine maps one to one. Everything
