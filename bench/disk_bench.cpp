@@ -8,7 +8,6 @@
 #include "vela/media/directory_list.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/file.h"
-#include "vela/storage/wine/wine_disk.h"
 
 #include <fcntl.h>
 #include <unistd.h>

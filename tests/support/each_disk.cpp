@@ -1,9 +1,5 @@
 #include "tests/support/each_disk.h"
 
-#ifdef __WINE__
-#include "vela/storage/wine/wine_disk.h"
-#endif
-
 std::vector<DiskChoice> AllDisks()
 {
     std::vector<DiskChoice> disks{{"Win32", &vela::Win32Disk()}};

@@ -1,7 +1,6 @@
 #include "vela/media/mp3_tag.h"
 
 #include "vela/media/legacy_text.h"
-#include "vela/storage/descriptor.h"
 #include "vela/storage/disk.h"
 
 #include <id3tag.h>

@@ -83,8 +83,16 @@ public:
 };
 
 Disk& Win32Disk();
+// Winelib only (vela/storage/wine/).
+Disk& WineDisk();
 // The platform's own disk: WineDisk under Winelib, else Win32Disk.
 Disk& DefaultDisk();
+
+// Win32Disk's way to a descriptor (see Disk::OpenDescriptor): _wopen on
+// Windows; under Winelib, where the tag library is a Unix one, a Unix
+// descriptor on the name that Wine converts the path to.
+int OpenRuntimeDescriptor(const WString& path, bool writing);
+void CloseDescriptor(int fd);
 
 // The disk that File, Mp3Tag and DirectoryList use, DefaultDisk at first.
 // Tests and benchmarks swap it with UseDisk.

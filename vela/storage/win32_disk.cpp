@@ -1,9 +1,9 @@
 #include "vela/storage/disk.h"
 
-#include "vela/storage/descriptor.h"
-
 namespace vela {
 namespace {
+
+Disk* current = nullptr;  // see CurrentDisk
 
 uint64_t Combine(DWORD high, DWORD low)
 {
@@ -48,38 +48,6 @@ private:
     WIN32_FIND_DATAW first_;
     HANDLE handle_;
     bool hasFirst_;
-};
-
-// A handle that only asks for attributes: it needs no read access and, with
-// every sharing mode allowed, it neither fails on nor disturbs a file that
-// someone else holds open.
-class AttributeHandle {
-public:
-    explicit AttributeHandle(const WString& path)
-        : handle_(path.empty() || path.find(WCHAR(0)) != WString::npos
-                      ? INVALID_HANDLE_VALUE
-                      : CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS,  // folders open too
-                                    nullptr))
-    {
-    }
-    ~AttributeHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    AttributeHandle(const AttributeHandle&) = delete;
-    AttributeHandle& operator=(const AttributeHandle&) = delete;
-
-    bool Identify(BY_HANDLE_FILE_INFORMATION& info) const
-    {
-        return handle_ != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle_, &info);
-    }
-
-private:
-    HANDLE handle_;
 };
 
 // A file opened through the Win32 calls alone; closes the handle. It keeps
@@ -128,7 +96,7 @@ public:
 
     bool Identify(BY_HANDLE_FILE_INFORMATION& info) const
     {
-        return GetFileInformationByHandle(handle_, &info) != FALSE;
+        return handle_ != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle_, &info);
     }
 
     bool Truncate() { return SetEndOfFile(handle_) != FALSE; }
@@ -137,6 +105,20 @@ private:
     HANDLE handle_;
     WString path_;
 };
+
+// A handle that only asks for attributes: it needs no read access and, with
+// every sharing mode allowed, it neither fails on nor disturbs a file that
+// someone else holds open.
+Win32File AttributesOf(const WString& path)
+{
+    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
+        return Win32File(INVALID_HANDLE_VALUE, path);
+    return Win32File(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,  // folders open too
+                                 nullptr),
+                     path);
+}
 
 bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
 {
@@ -165,7 +147,7 @@ public:
             return file;
         BY_HANDLE_FILE_INFORMATION output = {};
         BY_HANDLE_FILE_INFORMATION input = {};
-        if (!source.empty() && file->Identify(output) && AttributeHandle(source).Identify(input) &&
+        if (!source.empty() && file->Identify(output) && AttributesOf(source).Identify(input) &&
             SameIdentity(output, input)) {
             SetLastError(ERROR_SHARING_VIOLATION);
             return nullptr;
@@ -207,6 +189,18 @@ Disk& Win32Disk()
 {
     static Win32 disk;
     return disk;
+}
+
+Disk& CurrentDisk()
+{
+    if (current == nullptr)
+        current = &DefaultDisk();
+    return *current;
+}
+
+void UseDisk(Disk& disk)
+{
+    current = &disk;
 }
 
 } // namespace vela

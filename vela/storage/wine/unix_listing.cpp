@@ -1,13 +1,8 @@
-#include "vela/storage/wine/unix_listing.h"
-
-#include "vela/storage/wine/plain_path.h"
 #include "vela/storage/wine/unix_names.h"
-#include "vela/storage/wine/unix_text.h"
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -82,26 +77,6 @@ private:
     size_t next_ = 0;
 };
 
-// A descriptor on the folder, for stat calls relative to it.
-class FolderHandle {
-public:
-    explicit FolderHandle(const std::string& path)
-        : fd_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-    }
-    ~FolderHandle()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    FolderHandle(const FolderHandle&) = delete;
-    FolderHandle& operator=(const FolderHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 } // namespace
 
 std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want want)
@@ -109,17 +84,18 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
     std::string folder;
-    const FolderSnapshot* snapshot =
-        SnapshotOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
-    if (snapshot == nullptr || !snapshot->AllPlain())
+    const std::vector<SnapshotName>* snapshot =
+        PlainNamesOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
+    if (snapshot == nullptr)
         return nullptr;  // Win32 tells why, or shows the names as Wine does
-    FolderHandle dir(folder);
-    if (dir.get() < 0)
+    // Held open for stat calls relative to it.
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir)
         return nullptr;
 
     std::vector<Listed> names;
-    names.reserve(snapshot->Names().size());
-    for (const SnapshotName& entry : snapshot->Names()) {
+    names.reserve(snapshot->size());
+    for (const SnapshotName& entry : *snapshot) {
         Listed name{{}, {}, &entry};
         FromUtf8(entry.unixName.c_str(), name.name);  // known to be UTF-8
         name.upper = UpperCase(name.name);
@@ -136,7 +112,7 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
             continue;
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
-        if (fstatat(dir.get(), name.entry->unixName.c_str(), &info, 0) != 0 ||
+        if (fstatat(dirfd(dir.get()), name.entry->unixName.c_str(), &info, 0) != 0 ||
             IsHiddenByWine(info))
             continue;
         const bool isFolder = S_ISDIR(info.st_mode);

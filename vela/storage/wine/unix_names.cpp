@@ -1,19 +1,144 @@
 #include "vela/storage/wine/unix_names.h"
 
-#include "vela/storage/wine/plain_path.h"
-#include "vela/storage/wine/unix_text.h"
+#include <dirent.h>
 
 #include <cerrno>
+#include <ctime>
 #include <list>
 #include <unordered_map>
 
 namespace vela {
 namespace {
 
-struct Folder {
-    WString path;
-    std::string unixPath;
-    FolderSnapshot snapshot;
+bool SameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool Before(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// A plain folder's Unix path and one readdir of it, kept for two uses: the
+// listing that Wine's FindFirstFileW gives for "*", and the letter-case-blind
+// lookup by which Wine matches a name that is not on disk as spelt.
+//
+// The snapshot stays in use while the folder's identity and modification
+// time are those it was read with, and this process's own new files are
+// added to it (Add). One thing the time cannot show: a change made in the
+// same clock tick as the read leaves the folder's time as the read saw it.
+// So, as version-control indexes do, a snapshot read in the same tick as the
+// folder's last change (or earlier than it) is read again before it is used.
+class UnixFolder {
+public:
+    UnixFolder(const WString& path, std::string unixPath)
+        : path(path), unixPath(std::move(unixPath))
+    {
+    }
+
+    // Reads the folder unless the snapshot is current and can be trusted.
+    // False when the folder cannot be read (the snapshot is then forgotten).
+    bool Refresh()
+    {
+        struct stat info;
+        if (stat(unixPath.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            Forget();
+            return false;
+        }
+        if (read_ && device_ == info.st_dev && inode_ == info.st_ino &&
+            SameTime(changed_, info.st_mtim) && !IsRacy())
+            return true;
+        return Read(info);
+    }
+
+    // The name Wine would open for this upper-case name: of names equal but
+    // for case, the first in the folder's own order. Null when none.
+    const SnapshotName* Match(const WString& upper) const
+    {
+        auto found = byUpper_.find(upper);
+        return found == byUpper_.end() ? nullptr : &names_[found->second];
+    }
+
+    const std::vector<SnapshotName>& Names() const { return names_; }
+    bool AllPlain() const { return plain_; }
+
+    // Records a file this process has just created in the folder, whose
+    // modification time the creation has set to `changed`.
+    void Add(const std::string& unixName, const timespec& changed)
+    {
+        if (!read_)
+            return;
+        Note(unixName, DT_REG);
+        changed_ = changed;
+    }
+
+    void Forget()
+    {
+        read_ = false;
+        plain_ = true;
+        names_.clear();
+        byUpper_.clear();
+    }
+
+    const WString path;
+    const std::string unixPath;
+
+private:
+    // The kernel stamps files from its coarse clock, so that clock read
+    // before the folder tells which tick the read began in. A file system
+    // that keeps whole seconds only is compared in seconds.
+    bool IsRacy() const
+    {
+        if (changedAtRead_.tv_nsec == 0)
+            return changedAtRead_.tv_sec >= readAt_.tv_sec;
+        return !Before(changedAtRead_, readAt_);
+    }
+
+    // The folder's identity and time are taken before it is read, so that a
+    // change made while reading shows as a stale snapshot next time.
+    bool Read(const struct stat& info)
+    {
+        Forget();
+        clock_gettime(CLOCK_REALTIME_COARSE, &readAt_);
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(unixPath.c_str()), closedir);
+        if (!dir)
+            return false;
+        while (const dirent* entry = readdir(dir.get())) {
+            const std::string unixName = entry->d_name;
+            if (unixName == "." || unixName == "..")
+                continue;  // Wine adds them as folders, which no caller keeps
+            Note(unixName, entry->d_type);
+        }
+        read_ = true;
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+        changed_ = changedAtRead_ = info.st_mtim;
+        return true;
+    }
+
+    void Note(const std::string& unixName, unsigned char type)
+    {
+        WString name;
+        if (!FromUtf8(unixName.c_str(), name)) {
+            plain_ = false;  // no UTF-16 name can match it
+            return;
+        }
+        plain_ = plain_ && IsPlainName(name.data(), name.size());
+        byUpper_.emplace(UpperCase(name), names_.size());
+        names_.push_back(SnapshotName{unixName, type});
+    }
+
+    bool read_ = false;
+    bool plain_ = true;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    timespec changed_ = {};        // the folder's time as last known
+    timespec changedAtRead_ = {};  // the folder's time when it was read
+    timespec readAt_ = {};         // the clock, in the file system's ticks, at the read
+    std::vector<SnapshotName> names_;
+    // Wine's case folding of each UTF-8 name, by which it matches names.
+    std::unordered_map<WString, size_t> byUpper_;
 };
 
 // The folders met most recently, the latest first, and a way to them by
@@ -22,52 +147,43 @@ struct Folder {
 // files and their outputs are looked up.
 class RecentFolders {
 public:
-    Folder* Find(const WString& path)
+    // The folder of this Windows path, converted by Wine on first sight;
+    // null when Wine cannot convert it.
+    UnixFolder* Get(const WString& path)
     {
         auto known = byPath_.find(path);
-        if (known == byPath_.end())
+        if (known != byPath_.end()) {
+            folders_.splice(folders_.begin(), folders_, known->second);
+            return &folders_.front();
+        }
+        char* converted = wine_get_unix_file_name(path.c_str());
+        if (converted == nullptr)
             return nullptr;
-        folders_.splice(folders_.begin(), folders_, known->second);
-        return &folders_.front();
-    }
-
-    Folder* Add(const WString& path, std::string unixPath)
-    {
+        std::string unixPath(converted);
+        HeapFree(GetProcessHeap(), 0, converted);
+        while (unixPath.size() > 1 && unixPath.back() == '/')
+            unixPath.pop_back();
         if (folders_.size() >= kMaxFolders) {
             byPath_.erase(folders_.back().path);
             folders_.pop_back();
         }
-        folders_.push_front(Folder{path, std::move(unixPath), {}});
+        folders_.emplace_front(path, std::move(unixPath));
         byPath_[path] = folders_.begin();
         return &folders_.front();
     }
 
-    std::list<Folder>& All() { return folders_; }
+    std::list<UnixFolder>& All() { return folders_; }
 
 private:
     static constexpr size_t kMaxFolders = 64;
-    std::list<Folder> folders_;
-    std::unordered_map<WString, std::list<Folder>::iterator> byPath_;
+    std::list<UnixFolder> folders_;
+    std::unordered_map<WString, std::list<UnixFolder>::iterator> byPath_;
 };
 
 RecentFolders& Folders()
 {
     static RecentFolders folders;
     return folders;
-}
-
-Folder* FolderFor(const WString& folder)
-{
-    if (Folder* known = Folders().Find(folder))
-        return known;
-    char* converted = wine_get_unix_file_name(folder.c_str());
-    if (converted == nullptr)
-        return nullptr;
-    std::string unixPath(converted);
-    HeapFree(GetProcessHeap(), 0, converted);
-    while (unixPath.size() > 1 && unixPath.back() == '/')
-        unixPath.pop_back();
-    return Folders().Add(folder, std::move(unixPath));
 }
 
 std::string Join(const std::string& folder, const std::string& name)
@@ -77,59 +193,39 @@ std::string Join(const std::string& folder, const std::string& name)
 
 // The folder of a plain path and the Unix form of its last name; null when
 // either cannot be had.
-Folder* SplitPlainPath(const WString& path, std::string& leaf)
+UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
 {
     const size_t slash = path.rfind(WCHAR('\\'));
     if (!IsPlainPath(path, false) || slash == WString::npos || slash + 1 == path.size())
         return nullptr;
     if (!ToUtf8(path.substr(slash + 1), leaf))
         return nullptr;
-    return FolderFor(path.substr(0, slash == 2 ? 3 : slash));
-}
-
-// The snapshot's match for a name not found as spelt. A snapshot kept from
-// earlier is read again before it may say "missing" when it was read in the
-// same tick as the folder's last change.
-const SnapshotName* MatchName(Folder& folder, const WString& upper, bool& listed)
-{
-    bool read = false;
-    listed = folder.snapshot.Update(folder.unixPath, read);
-    if (!listed)
-        return nullptr;
-    const SnapshotName* match = folder.snapshot.Match(upper);
-    if (match != nullptr || read || !folder.snapshot.IsRacy())
-        return match;
-    listed = folder.snapshot.Reread(folder.unixPath);
-    return listed ? folder.snapshot.Match(upper) : nullptr;
+    return Folders().Get(path.substr(0, slash == 2 ? 3 : slash));
 }
 
 } // namespace
 
-FolderSnapshot* SnapshotOf(const WString& folder, std::string& unixPath)
+const std::vector<SnapshotName>* PlainNamesOf(const WString& folder, std::string& unixPath)
 {
-    Folder* known = IsPlainPath(folder, true) ? FolderFor(folder) : nullptr;
-    bool read = false;
-    if (known == nullptr || !known->snapshot.Update(known->unixPath, read))
-        return nullptr;
-    if (!read && known->snapshot.IsRacy() && !known->snapshot.Reread(known->unixPath))
+    UnixFolder* known = IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
+    if (known == nullptr || !known->Refresh() || !known->AllPlain())
         return nullptr;
     unixPath = known->unixPath;
-    return &known->snapshot;
+    return &known->Names();
 }
 
 std::string ExactUnixPath(const WString& path)
 {
     std::string leaf;
-    Folder* folder = SplitPlainPath(path, leaf);
+    UnixFolder* folder = SplitPlainPath(path, leaf);
     return folder ? Join(folder->unixPath, leaf) : std::string();
 }
 
 UnixName FindUnixName(const WString& path)
 {
     UnixName result;
-    const size_t slash = path.rfind(WCHAR('\\'));
     std::string leaf;
-    Folder* folder = SplitPlainPath(path, leaf);
+    UnixFolder* folder = SplitPlainPath(path, leaf);
     if (folder == nullptr)
         return result;
 
@@ -138,12 +234,9 @@ UnixName FindUnixName(const WString& path)
         result.state = UnixName::Found;
         return result;
     }
-    bool listed = false;
-    if (errno != ENOENT)
+    if (errno != ENOENT || !folder->Refresh())
         return result;
-    const SnapshotName* match = MatchName(*folder, UpperCase(path.substr(slash + 1)), listed);
-    if (!listed)
-        return result;
+    const SnapshotName* match = folder->Match(UpperCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
     if (match == nullptr) {
         result.state = UnixName::Missing;
         return result;
@@ -162,13 +255,13 @@ void NoteCreated(const std::string& path)
     const std::string folderPath = slash == 0 ? "/" : path.substr(0, slash);
     struct stat info;
     const bool known = stat(folderPath.c_str(), &info) == 0;
-    for (Folder& folder : Folders().All()) {
+    for (UnixFolder& folder : Folders().All()) {
         if (folder.unixPath != folderPath)
             continue;
         if (known)
-            folder.snapshot.Add(path.substr(slash + 1), info.st_mtim);
+            folder.Add(path.substr(slash + 1), info.st_mtim);
         else
-            folder.snapshot.Reread(folder.unixPath);
+            folder.Forget();
     }
 }
 

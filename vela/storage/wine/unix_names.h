@@ -1,18 +1,45 @@
 #pragma once
-// Finds the Unix name of a plain Windows path (see plain_path.h) the way Wine
-// finds it, without Wine's cost: each folder is converted once, a name is
-// tried exactly first, and only when that fails is it matched regardless of
-// letter case, in a snapshot of the folder's names (folder_snapshot.h). Wine
-// instead reads the whole folder for every name it does not find exactly,
-// which makes creating N files in one folder cost N^2.
-#include "vela/storage/wine/folder_snapshot.h"
-#include "vela/text.h"
+// What WineDisk is built on. It finds the Unix name of a plain Windows path
+// the way Wine finds it, without Wine's cost: each folder is converted once,
+// a name is tried exactly first, and only when that fails is it matched
+// regardless of letter case, in one readdir of the folder kept for the
+// purpose. Wine instead reads the whole folder for every name it does not
+// find exactly, which makes creating N files in one folder cost N^2.
+//
+// Plain paths are those whose Unix names this program composes itself: a
+// drive letter, a backslash and names that Wine maps one to one. Everything
+// else (relative, device and short 8.3 names, trailing dots or spaces, names
+// Wine rewrites, paths at the 260-character limit) is left to the Win32
+// calls, so that their results stay Wine's own.
+#include "vela/storage/disk.h"
 
 #include <sys/stat.h>
 
 #include <string>
+#include <vector>
 
 namespace vela {
+
+// False for bytes that are not UTF-8.
+bool FromUtf8(const char* bytes, WString& out);
+// False for an unpaired surrogate, which no Unix name can carry.
+bool ToUtf8(const WString& text, std::string& out);
+// Each code unit in upper case through the system's case table, the same
+// table by which Wine compares and sorts names.
+WString UpperCase(const WString& text);
+
+// One name, seen in place: one that Wine maps to the same Unix name and shows
+// unchanged in a listing.
+bool IsPlainName(const WCHAR* name, size_t length);
+// A trailing backslash is accepted when folderSyntax is set.
+bool IsPlainPath(const WString& path, bool folderSyntax);
+
+// Only the bytes are kept: a folder's names stay cached, and the UTF-16 forms
+// would more than double them.
+struct SnapshotName {
+    std::string unixName;
+    unsigned char type;  // readdir's d_type
+};
 
 struct UnixName {
     enum State {
@@ -34,13 +61,27 @@ UnixName FindUnixName(const WString& path);
 // FindUnixName only when that fails.
 std::string ExactUnixPath(const WString& path);
 
-// The current snapshot of a plain folder (no trailing backslash but after a
-// drive), read now unless it is current, and the folder's Unix path; null
-// when the folder is not plain or cannot be read. Valid until the next call.
-FolderSnapshot* SnapshotOf(const WString& folder, std::string& unixPath);
+// The names of a plain folder (no trailing backslash but after a drive), in
+// the folder's own order with this process's additions last, and its Unix
+// path. Null when the folder is not plain or cannot be read, or when some
+// name is not UTF-8 or would show differently in Wine. Valid until the next
+// call.
+const std::vector<SnapshotName>* PlainNamesOf(const WString& folder, std::string& unixPath);
 
 // Tells the snapshot that this process has just created `path` (a Missing
 // result), so that the next lookup need not read the folder again.
 void NoteCreated(const std::string& path);
+
+// A folder listed with readdir and stat, in the order and with the details
+// that Wine's FindFirstFileW/FindNextFileW give for "*". Null when the
+// folder is not plain or holds a name that Wine would show differently; the
+// caller then asks Win32.
+std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want want);
+
+// A descriptor on a regular file, or -1. A folder is no file to read, and a
+// pipe would stall the open, so it is opened without waiting and checked
+// before use (for a regular file the flag changes nothing). `missing` tells
+// that nothing has the name as spelt.
+int OpenRegular(const std::string& unixPath, bool writing, bool& missing);
 
 } // namespace vela

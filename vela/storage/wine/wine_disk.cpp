@@ -1,10 +1,4 @@
-#include "vela/storage/wine/wine_disk.h"
-
-#include "vela/storage/descriptor.h"
-#include "vela/storage/wine/unix_file.h"
-#include "vela/storage/wine/unix_listing.h"
 #include "vela/storage/wine/unix_names.h"
-#include "vela/storage/wine/unix_text.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +7,77 @@
 
 namespace vela {
 namespace {
+
+// Every Wine call is a round trip to the Wine server, and those dominate the
+// cost of a small file; read and write calls on a Unix descriptor are not.
+// A file opened by OpenFile also stays held by Wine (`held`), so that others
+// meet its share mode; an output holds nothing else.
+class UnixFile : public DiskFile {
+public:
+    UnixFile(std::unique_ptr<DiskFile> held, int fd, std::string path)
+        : held_(std::move(held)), fd_(fd), path_(std::move(path))
+    {
+    }
+    ~UnixFile() override
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    UnixFile(const UnixFile&) = delete;
+    UnixFile& operator=(const UnixFile&) = delete;
+
+    bool Read(void* destination, DWORD count, DWORD& done) override
+    {
+        ssize_t got;
+        do
+            got = read(fd_, destination, count);
+        while (got < 0 && errno == EINTR);
+        done = got < 0 ? 0 : static_cast<DWORD>(got);
+        return got >= 0;
+    }
+
+    // Like WriteFile on a disk file: everything, or a failure.
+    bool Write(const void* source, DWORD count, DWORD& done) override;
+
+    void MoveTo(uint64_t position) override { lseek(fd_, static_cast<off_t>(position), SEEK_SET); }
+
+    uint64_t Size() override
+    {
+        struct stat info;
+        return fstat(fd_, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
+    }
+
+    bool Discard() override
+    {
+        close(fd_);
+        fd_ = -1;
+        held_.reset();
+        return unlink(path_.c_str()) == 0;
+    }
+
+private:
+    std::unique_ptr<DiskFile> held_;
+    int fd_;
+    std::string path_;
+};
+
+bool UnixFile::Write(const void* source, DWORD count, DWORD& done)
+{
+    const char* bytes = static_cast<const char*>(source);
+    done = 0;
+    while (done < count) {
+        const ssize_t put = write(fd_, bytes + done, count - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            SetLastError(put == 0 || errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL
+                                                                         : ERROR_WRITE_FAULT);
+            return false;
+        }
+        done += static_cast<DWORD>(put);
+    }
+    return true;
+}
 
 // Wine's name for a Unix path: its NT prefix \??\unix followed by the path.
 // Opening by it skips Wine's lookup of every folder on the way.
@@ -165,6 +230,18 @@ public:
 };
 
 } // namespace
+
+int OpenRegular(const std::string& unixPath, bool writing, bool& missing)
+{
+    const int fd = open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
+    missing = fd < 0 && errno == ENOENT;
+    struct stat info;
+    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
 
 Disk& WineDisk()
 {

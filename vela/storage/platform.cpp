@@ -1,9 +1,16 @@
-#include "vela/storage/descriptor.h"
+// What Windows and Winelib do differently below the Disk interface; under
+// Winelib vela/storage/wine/platform.cpp takes this file's place.
+#include "vela/storage/disk.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 namespace vela {
+
+Disk& DefaultDisk()
+{
+    return Win32Disk();
+}
 
 int OpenRuntimeDescriptor(const WString& path, bool writing)
 {

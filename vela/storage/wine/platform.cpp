@@ -1,10 +1,15 @@
-#include "vela/storage/descriptor.h"
+#include "vela/storage/disk.h"
 
-#include "vela/storage/wine/unix_file.h"
+#include "vela/storage/wine/unix_names.h"
 
 #include <unistd.h>
 
 namespace vela {
+
+Disk& DefaultDisk()
+{
+    return WineDisk();
+}
 
 // The C runtime under Unix opens folders too; on Windows _wopen refuses
 // them, and so does OpenRegular.
