@@ -4,7 +4,7 @@
 #include "app/job_inputs.h"
 #include "app/paths.h"
 #include "vela/media/mp3_tag.h"
-#include "vela/storage/file.h"
+#include "vela/storage/output_file.h"
 
 #include <id3tag.h>
 
@@ -31,7 +31,6 @@ void ExportTracks(WStringList paths, const ExportOptions& options)
     // output never replaces anyway (Existing::Keep below).
     const JobInputs inputs(emptyFile ? paths : WStringList());
     vela::Mp3Tag tag;
-    vela::File output;
     for (const WString& path : paths) {
         if (!emptyFile && !HasMp3Extension(path))
             continue;
@@ -49,12 +48,6 @@ void ExportTracks(WStringList paths, const ExportOptions& options)
         // while it is written.
         const vela::Existing existing =
             HasMp3Extension(target) ? vela::Existing::Keep : vela::Existing::Replace;
-        if (!output.OpenOutput(target, path, existing))
-            continue;
-        const DWORD size = static_cast<DWORD>(lyrics.size());
-        // A short write (a full disk) would leave a file that looks finished.
-        if (output.Write(lyrics.data(), size) != size)
-            output.Discard();
-        output.Close();
+        vela::WriteOutput(target, path, existing, lyrics);
     }
 }
