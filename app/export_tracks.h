@@ -7,8 +7,9 @@
 // file's lyrics where options.output puts them. Tracks that cannot be read or
 // have no lyrics, and outputs that cannot be created, are skipped without a
 // word. An output never replaces the input itself, an existing MP3 file, or
-// (with the empty-file option) any other file of the list; one whose writing
-// fails, on a full disk say, is removed, so no output is left half written. The list
+// (with the empty-file option) any other file of the list; each is complete or
+// absent whenever the process stops, and one that holds the lyrics already is
+// left alone. The list
 // is taken by value so that a caller done with it can hand it over: only the
 // expanded list then stays alive while the files are read.
 void ExportTracks(WStringList paths, const ExportOptions& options);

@@ -8,6 +8,7 @@
 #include "vela/media/directory_list.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/file.h"
+#include "vela/storage/output_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -97,20 +98,25 @@ void Run(vela::Disk& disk, const char* name, const std::string& unixRoot, const 
                 std::abort();
     });
     // The export's way: the same files once more, as outputs, then new ones.
-    Time("rewrite output (File output)", files, [&] {
-        vela::File file;
+    Time("rewrite output (WriteOutput)", files, [&] {
         for (const auto& entry : list.files)
-            if (!file.Open(entry.path.substr(0, entry.path.size() - 3) + TEXT("Txt"),
-                           vela::File::OutputMode) ||
-                file.Write("la la\r\nla", 9) != 9)
+            if (vela::WriteOutput(entry.path.substr(0, entry.path.size() - 3) + TEXT("Txt"),
+                                  entry.path, vela::Existing::Replace,
+                                  "la la\r\nla\r\n") != vela::OutputResult::Written)
                 std::abort();
     });
-    Time("create output (File output)", files, [&] {
-        vela::File file;
+    Time("unchanged output (WriteOutput)", files, [&] {
         for (const auto& entry : list.files)
-            if (!file.Open(entry.path.substr(0, entry.path.size() - 3) + TEXT("lrc"),
-                           vela::File::OutputMode) ||
-                file.Write("la la\r\nla", 9) != 9)
+            if (vela::WriteOutput(entry.path.substr(0, entry.path.size() - 3) + TEXT("txt"),
+                                  entry.path, vela::Existing::Replace,
+                                  "la la\r\nla\r\n") != vela::OutputResult::Unchanged)
+                std::abort();
+    });
+    Time("create output (WriteOutput)", files, [&] {
+        for (const auto& entry : list.files)
+            if (vela::WriteOutput(entry.path.substr(0, entry.path.size() - 3) + TEXT("lrc"),
+                                  entry.path, vela::Existing::Replace,
+                                  "la la\r\nla") != vela::OutputResult::Written)
                 std::abort();
     });
 }

@@ -224,9 +224,13 @@ if [ "$floor_only" = 0 ]; then
   one_file="$dir/albums/$(awk -F'\t' '$4 == "latin1" { print $1; exit }' "$dir/manifest.tsv")"
   for ((i = 1; i <= runs; i++)); do
     clean_outputs; run_program startup "$(to_windows "$one_file")"
+    # Each program run is followed by a second one over the outputs it left,
+    # which finds them all unchanged.
     clean_outputs; run_program program_albums "${win_copies[@]}"
+    run_program again_albums "${win_copies[@]}"
     clean_outputs; run_floor floor_albums "${copy_dirs[@]}"
     clean_outputs; run_program program_flat "${win_flat[@]}"
+    run_program again_flat "${win_flat[@]}"
     clean_outputs; run_floor floor_flat "$dir/flat"
   done
 else
@@ -261,15 +265,20 @@ if [ "$floor_only" = 0 ]; then
   awk -v us="$startup_us" -v cpu="$startup_cpu" -v mem="$(stat_of startup 3)" \
     'BEGIN { printf "%-22s %9.3f %9s %11s %9.3f %10.1f\n", "program, one file", us / 1e6, "", "", cpu / 1e6, mem / 1024 }'
   row program_albums "program, albums" 1 $((count * copies))
+  row again_albums "  again, unchanged" 1 $((count * copies))
 fi
 row floor_albums "floor, albums" 0 $((count * copies))
-if [ "$floor_only" = 0 ]; then row program_flat "program, flat" 1 "$count"; fi
+if [ "$floor_only" = 0 ]; then
+  row program_flat "program, flat" 1 "$count"
+  row again_flat "  again, unchanged" 1 "$count"
+fi
 row floor_flat "floor, flat" 0 "$count"
 echo
 ratio() { awk -v a="$(cat "$results.net.$1")" -v b="$(cat "$results.net.$2")" 'BEGIN { printf "%.2f", a / b }'; }
 if [ "$floor_only" = 0 ]; then
   echo "program/floor: albums $(ratio program_albums floor_albums), flat $(ratio program_flat floor_flat)"
   echo "flat/albums:   program $(ratio program_flat program_albums), floor $(ratio floor_flat floor_albums)"
+  echo "again/first:   albums $(ratio again_albums program_albums), flat $(ratio again_flat program_flat)"
 else
   echo "flat/albums:   floor $(ratio floor_flat floor_albums)"
 fi

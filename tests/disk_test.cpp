@@ -1,8 +1,10 @@
 #include "tests/support/gtest.h"
 #include "tests/support/each_disk.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/temp_dir.h"
 #include "vela/media/directory_list.h"
 #include "vela/storage/file.h"
+#include "vela/storage/output_file.h"
 
 #ifdef __WINE__
 #include <fcntl.h>
@@ -90,8 +92,19 @@ protected:
 };
 
 // The general way of writing a file and the export's outputs must meet names
-// alike.
-const int kWriteModes[] = {File::WriteMode, File::OutputMode};
+// alike: File::WriteMode, and WriteOutput with nothing to protect.
+enum Route { ByFile, AsOutput };
+const Route kRoutes[] = {ByFile, AsOutput};
+
+bool WriteVia(Route route, const WString& path, const std::string& bytes)
+{
+    if (route == AsOutput)
+        return vela::WriteOutput(path, WString(), vela::Existing::Replace, bytes) ==
+               vela::OutputResult::Written;
+    File file;
+    return file.Open(path, File::WriteMode) &&
+           file.Write(bytes.data(), static_cast<DWORD>(bytes.size())) == bytes.size();
+}
 
 // Wine matches names regardless of letter case: writing song.txt where
 // song.TXT exists must empty that file, not add a second one.
@@ -102,14 +115,11 @@ TEST_P(DiskWrite, WritingTruncatesAFileWhoseNameDiffersInCaseOnly)
         const char* written;
     } cases[] = {{"song.TXT", "song.txt"}, {"SONG.txt", "song.txt"}, {"曲Ä.txt", "曲ä.TXT"},
                  {"same.txt", "same.txt"}};
-    for (int mode : kWriteModes) {
+    for (Route mode : kRoutes) {
         for (const Case& c : cases) {
             TempDir folder;
             ASSERT_TRUE(WriteBytes(folder / Wide(c.existing), "old contents"));
-            File file;
-            ASSERT_TRUE(file.Open(folder / Wide(c.written), mode)) << c.written << " " << mode;
-            EXPECT_EQ(file.Write("new", 3), 3u);
-            file.Close();
+            ASSERT_TRUE(WriteVia(mode, folder / Wide(c.written), "new")) << c.written << " " << mode;
             EXPECT_EQ(Names(folder.Path()), std::vector<WString>{Wide(c.existing)})
                 << c.written << " " << mode;
             EXPECT_EQ(ReadBytes(folder / Wide(c.existing)), "new") << c.written << " " << mode;
@@ -121,19 +131,13 @@ TEST_P(DiskWrite, WritingTruncatesAFileWhoseNameDiffersInCaseOnly)
 // the second time in the other write mode.
 TEST_P(DiskWrite, ManyNewFilesThenRewrittenInOtherCase)
 {
-    for (int created : kWriteModes) {
-        const int rewritten = created == File::WriteMode ? File::OutputMode : File::WriteMode;
+    for (Route created : kRoutes) {
+        const Route rewritten = created == ByFile ? AsOutput : ByFile;
         TempDir folder;
-        for (int i = 0; i < 50; ++i) {
-            File file;
-            ASSERT_TRUE(file.Open(folder / Wide("t" + std::to_string(i) + ".txt"), created));
-            file.Write("x", 1);
-        }
-        for (int i = 0; i < 50; i += 7) {
-            File file;
-            ASSERT_TRUE(file.Open(folder / Wide("T" + std::to_string(i) + ".TXT"), rewritten));
-            file.Write("yy", 2);
-        }
+        for (int i = 0; i < 50; ++i)
+            ASSERT_TRUE(WriteVia(created, folder / Wide("t" + std::to_string(i) + ".txt"), "x"));
+        for (int i = 0; i < 50; i += 7)
+            ASSERT_TRUE(WriteVia(rewritten, folder / Wide("T" + std::to_string(i) + ".TXT"), "yy"));
         EXPECT_EQ(Names(folder.Path()).size(), 50u) << created;
         EXPECT_EQ(ReadBytes(folder / TEXT("t49.txt")), "yy") << created;
         EXPECT_EQ(ReadBytes(folder / TEXT("t48.txt")), "x") << created;
@@ -166,16 +170,16 @@ TEST_P(DiskWrite, FailuresLeaveTheFileClosed)
     }
     EXPECT_EQ(Names(dir.Path()).size(), 2u) << "nothing created by the failures";
 
-    // Wine lets root write a read-only file; whatever it does, both agree.
+    // Wine lets root write a read-only file, whatever it does both agree; an
+    // output never replaces one.
     const bool expected = Win32Writes(dir / TEXT("locked.txt"));
-    for (int mode : kWriteModes) {
+    for (Route mode : kRoutes) {
         const WString locked = dir / Wide("locked-" + std::to_string(mode) + ".txt");
         ASSERT_TRUE(WriteBytes(locked, "keep"));
         ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
-        File file;
-        EXPECT_EQ(file.Open(locked, mode), expected) << mode;
-        file.Close();
-        EXPECT_EQ(ReadBytes(locked), expected ? "" : "keep") << mode;
+        const bool written = mode == ByFile && expected;
+        EXPECT_EQ(WriteVia(mode, locked, ""), written) << mode;
+        EXPECT_EQ(ReadBytes(locked), written ? "" : "keep") << mode;
         SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     SetFileAttributesW((dir / TEXT("locked.txt")).c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -205,11 +209,10 @@ TEST_P(DiskWrite, OutputFailuresGiveWin32sErrors)
         ASSERT_FALSE(vela::Win32Disk().OpenFile(c.path, true)) << c.name;
         const DWORD expected = GetLastError();
         SetLastError(0);
-        EXPECT_FALSE(vela::CurrentDisk().CreateOutput(c.path, WString(), vela::Existing::Replace))
+        EXPECT_EQ(vela::CurrentDisk().WriteOutput(c.path, WString(), vela::Existing::Replace, "x"),
+                  vela::OutputResult::Failed)
             << c.name;
         EXPECT_EQ(GetLastError(), expected) << c.name;
-        File file;
-        EXPECT_FALSE(file.Open(c.path, File::OutputMode)) << c.name;
     }
     EXPECT_EQ(Names(dir.Path()),
               (std::vector<WString>{TEXT("file.txt"), TEXT("folder"), TEXT("Upper.TXT")}));
@@ -229,10 +232,8 @@ TEST_P(DiskWrite, PathsAroundTheLengthLimitBehaveAsWin32)
         const WString path = folder + TEXT("\\") + WString(length - folder.size() - 1, WCHAR('f'));
         const bool expected = Win32Writes(path);
         DeleteFileW(path.c_str());
-        for (int mode : kWriteModes) {
-            File file;
-            EXPECT_EQ(file.Open(path, mode), expected) << length << " " << mode;
-            file.Close();
+        for (Route mode : kRoutes) {
+            EXPECT_EQ(WriteVia(mode, path, ""), expected) << length << " " << mode;
             DeleteFileW(path.c_str());
         }
     }
@@ -261,15 +262,17 @@ TEST_P(DiskWrite, AnOutputThatIsItsSourceIsRefused)
     for (const auto& row : rows) {
         ASSERT_TRUE(WriteBytes(song, "track"));
         ASSERT_TRUE(WriteBytes(other, "track"));  // same bytes, another file
-        File file;
         SetLastError(0);
-        EXPECT_EQ(file.OpenOutput(row.output, row.source), !row.refused) << row.name;
-        if (row.refused)
+        const bool written = vela::WriteOutput(row.output, row.source, vela::Existing::Replace,
+                                               "") == vela::OutputResult::Written;
+        EXPECT_EQ(written, !row.refused) << row.name;
+        if (row.refused) {
             EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << row.name;
-        file.Close();
+        }
         EXPECT_EQ(ReadBytes(song), "track") << row.name;
-        if (!row.refused)
+        if (!row.refused) {
             EXPECT_TRUE(FileExists(row.output) && ReadBytes(row.output).empty()) << row.name;
+        }
     }
 }
 
@@ -280,13 +283,16 @@ TEST_P(DiskWrite, AnOutputReachedAnotherWayIsStillItsSource)
     const WString song = dir / TEXT("Song.mp3");
     ASSERT_TRUE(WriteBytes(song, "track"));
     const WString link = dir / TEXT("link.mp3");
-    File file;
-    if (CreateHardLinkW(link.c_str(), song.c_str(), nullptr))
-        EXPECT_FALSE(file.OpenOutput(AsciiUpper(link), song));
+    const auto write = [&](const WString& output) {
+        return vela::WriteOutput(output, song, vela::Existing::Replace, "");
+    };
+    if (CreateHardLinkW(link.c_str(), song.c_str(), nullptr)) {
+        EXPECT_EQ(write(AsciiUpper(link)), vela::OutputResult::Failed);
+    }
     HANDLE held = CreateFileW(song.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(file.OpenOutput(AsciiUpper(song), song));
+    EXPECT_EQ(write(AsciiUpper(song)), vela::OutputResult::Failed);
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(song), "track");
 }
@@ -309,58 +315,18 @@ TEST_P(DiskWrite, KeepingExistingFilesMakesOnlyNewNames)
         {"the new name again", "NEW.TXT", false},
     };
     for (const auto& row : rows) {
-        File file;
         SetLastError(0);
-        EXPECT_EQ(file.OpenOutput(dir / Wide(row.output), WString(), vela::Existing::Keep),
-                  row.made)
+        EXPECT_EQ(vela::WriteOutput(dir / Wide(row.output), WString(), vela::Existing::Keep, "x"),
+                  row.made ? vela::OutputResult::Written : vela::OutputResult::Failed)
             << row.name;
-        if (!row.made)
-            EXPECT_NE(GetLastError(), 0u) << row.name;
-        if (!row.made && std::string(row.name) != "a folder")
+        if (!row.made) {
             EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS)) << row.name;
-        EXPECT_EQ(file.Write("x", 1), row.made ? 1u : 0u) << row.name;
+        }
     }
     EXPECT_EQ(Names(dir.Path()),
               (std::vector<WString>{TEXT("Folder.txt"), TEXT("new.txt"), TEXT("Song.TXT")}));
     EXPECT_EQ(ReadBytes(dir / TEXT("Song.TXT")), "old");
     EXPECT_EQ(ReadBytes(dir / TEXT("new.txt")), "x");
-}
-
-// A file whose writing failed is removed, whether it was new or emptied, and
-// its name is free again at once.
-TEST_P(DiskWrite, DiscardRemovesWhatWasWritten)
-{
-    ASSERT_TRUE(WriteBytes(dir / TEXT("OLD.txt"), "old contents"));
-    const struct {
-        const char* name;
-        const char* path;
-        bool output;
-    } rows[] = {
-        {"a new output", "new.txt", true},
-        {"an output emptied under another case", "old.TXT", true},
-        {"a file written by Open", "written.bin", false},
-    };
-    for (const auto& row : rows) {
-        File file;
-        const WString path = dir / Wide(row.path);
-        ASSERT_TRUE(row.output ? file.OpenOutput(path, WString()) : file.Open(path, File::WriteMode))
-            << row.name;
-        EXPECT_EQ(file.Write("part", 4), 4u) << row.name;
-        EXPECT_TRUE(file.Discard()) << row.name;
-        EXPECT_FALSE(file.IsOpen()) << row.name;
-        EXPECT_FALSE(FileExists(path)) << row.name;
-        EXPECT_TRUE(file.OpenOutput(path, WString(), vela::Existing::Keep)) << row.name;
-        EXPECT_TRUE(file.Discard()) << row.name;
-    }
-    EXPECT_TRUE(Names(dir.Path()).empty());
-
-    File closed;
-    EXPECT_FALSE(closed.Discard());
-    vela::Bytes bytes{1, 2};
-    File attached;
-    attached.Attach(bytes);
-    EXPECT_FALSE(attached.Discard());
-    EXPECT_EQ(bytes.size(), 2u);
 }
 
 #ifdef __WINE__
@@ -394,14 +360,68 @@ TEST_P(DiskWrite, DescriptorsOpenRegularFilesOnly)
     }
 }
 
+// An output is complete or absent whenever the process stops. A write that
+// fails between create and rename (a full disk) leaves the old file or
+// nothing; the partial file a killed run leaves is never listed, and the next
+// write replaces it; an output that holds the bytes already keeps its time.
+TEST_P(DiskWrite, OutputsAreCompleteOrAbsent)
+{
+    const SmallDisk full(dir.Path(), "64k");
+    const std::string big(128 * 1024, 'b');
+    const FILETIME old = {0, 30000000};  // long ago
+    const struct {
+        const char* name;
+        const char* before;   // the output's bytes first, if any
+        const char* partial;  // what a killed run left, if anything
+        std::string bytes;
+        vela::OutputResult result;
+        const char* after;  // the output's bytes then, if any
+    } rows[] = {
+        {"new, the disk fills up", nullptr, nullptr, big, vela::OutputResult::Failed, nullptr},
+        {"old, the disk fills up", "old", nullptr, big, vela::OutputResult::Failed, "old"},
+        {"left by a killed run", "old", "ol", "new", vela::OutputResult::Written, "new"},
+        {"unchanged", "same", nullptr, "same", vela::OutputResult::Unchanged, "same"},
+        {"another text of that size", "same", nullptr, "SAME", vela::OutputResult::Written, "SAME"},
+    };
+    for (const auto& row : rows) {
+        if (row.bytes == big && !full.Mounted())
+            continue;  // mounting a small file system needs root
+        const WString output = dir / TEXT("song.txt");
+        if (row.before) {
+            ASSERT_TRUE(WriteBytes(output, row.before)) << row.name;
+            HANDLE file = CreateFileW(output.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+            SetFileTime(file, nullptr, nullptr, &old);
+            CloseHandle(file);
+        }
+        if (row.partial) {
+            ASSERT_TRUE(WriteBytes(output + vela::kPartialSuffix, row.partial)) << row.name;
+            DirectoryList list;
+            EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), false), 1u) << row.name;
+        }
+        EXPECT_EQ(vela::WriteOutput(output, WString(), vela::Existing::Replace, row.bytes),
+                  row.result)
+            << row.name;
+        EXPECT_EQ(NamesIn(dir.Path()), row.after ? WStringList{TEXT("song.txt")} : WStringList())
+            << row.name;
+        EXPECT_EQ(ReadBytes(output), row.after ? row.after : "") << row.name;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &data);
+        EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &old) == 0,
+                  row.before && row.result != vela::OutputResult::Written)
+            << row.name;
+        DeleteFileW(output.c_str());
+    }
+}
+
 // Links that only Unix can make: a symbolic link leads to its source.
 TEST_P(DiskWrite, AnOutputLinkedToItsSourceIsRefused)
 {
     const WString song = dir / TEXT("Song.mp3");
     ASSERT_TRUE(WriteBytes(song, "track"));
     ASSERT_EQ(symlink("Song.mp3", (UnixPath(dir.Path()) + "/soft.mp3").c_str()), 0);
-    File file;
-    EXPECT_FALSE(file.OpenOutput(dir / TEXT("SOFT.mp3"), song));
+    EXPECT_EQ(vela::WriteOutput(dir / TEXT("SOFT.mp3"), song, vela::Existing::Replace, ""),
+              vela::OutputResult::Failed);
     EXPECT_EQ(ReadBytes(song), "track");
 }
 #endif
@@ -494,7 +514,7 @@ TEST(DiskSearch, UnixIndexSeesNamesAddedRightAfterItWasRead)
         },
         [](const WString& folder) { DirectoryList().Search(folder, TEXT("*.*"), false); },
     };
-    for (int mode : kWriteModes) {
+    for (Route mode : kRoutes) {
         for (const auto& read : reads) {
             TempDir dir;
             const std::string folder = UnixPath(dir.Path());
@@ -507,10 +527,7 @@ TEST(DiskSearch, UnixIndexSeesNamesAddedRightAfterItWasRead)
             ASSERT_GE(fd, 0);
             close(fd);
             SetFolderTime(folder, tick);
-            File file;
-            ASSERT_TRUE(file.Open(dir / TEXT("song.txt"), mode));
-            file.Write("new", 3);
-            file.Close();
+            ASSERT_TRUE(WriteVia(mode, dir / TEXT("song.txt"), "new"));
             EXPECT_EQ(Names(dir.Path()), std::vector<WString>{TEXT("SONG.TXT")}) << mode;
             EXPECT_EQ(ReadBytes(dir / TEXT("SONG.TXT")), "new") << mode;
         }
@@ -519,7 +536,8 @@ TEST(DiskSearch, UnixIndexSeesNamesAddedRightAfterItWasRead)
 
 // Outputs made by Unix calls get the permissions Wine gives new files
 // (program names are left to Wine, which marks them executable); a link is
-// written through; a pipe is refused at once rather than waited on.
+// replaced, as a rename replaces it, and its target left alone; a pipe is
+// refused at once rather than waited on.
 TEST(DiskOutput, UnixOutputsAsWineMakesThem)
 {
     TempDir dir;
@@ -529,7 +547,9 @@ TEST(DiskOutput, UnixOutputsAsWineMakesThem)
         const WString viaWine = dir / Wide(std::string("wine-") + name);
         const WString viaUnix = dir / Wide(std::string("unix-") + name);
         ASSERT_TRUE(vela::Win32Disk().OpenFile(viaWine, true)) << name;
-        ASSERT_TRUE(vela::WineDisk().CreateOutput(viaUnix, WString(), vela::Existing::Replace)) << name;
+        ASSERT_EQ(vela::WineDisk().WriteOutput(viaUnix, WString(), vela::Existing::Replace, ""),
+                  vela::OutputResult::Written)
+            << name;
         struct stat made = {}, expected = {};
         ASSERT_EQ(stat(UnixPath(viaWine).c_str(), &expected), 0) << name;
         ASSERT_EQ(stat(UnixPath(viaUnix).c_str(), &made), 0) << name;
@@ -538,18 +558,17 @@ TEST(DiskOutput, UnixOutputsAsWineMakesThem)
 
     ASSERT_TRUE(WriteBytes(dir / TEXT("target.txt"), "old"));
     ASSERT_EQ(symlink("target.txt", (folder + "/Link.txt").c_str()), 0);
-    {
-        auto file = vela::WineDisk().CreateOutput(dir / TEXT("link.TXT"), WString(), vela::Existing::Replace);
-        ASSERT_TRUE(file);
-        DWORD done = 0;
-        EXPECT_TRUE(file->Write("new", 3, done));
-    }
-    EXPECT_EQ(ReadBytes(dir / TEXT("target.txt")), "new");
+    EXPECT_EQ(vela::WineDisk().WriteOutput(dir / TEXT("link.TXT"), WString(),
+                                           vela::Existing::Replace, "new"),
+              vela::OutputResult::Written);
+    EXPECT_EQ(ReadBytes(dir / TEXT("target.txt")), "old");
+    EXPECT_EQ(ReadBytes(dir / TEXT("Link.txt")), "new");
 
     ASSERT_EQ(mkfifo((folder + "/pipe.txt").c_str(), 0666), 0);
     SetLastError(0);
-    EXPECT_FALSE(vela::WineDisk().CreateOutput(dir / TEXT("pipe.txt"), WString(),
-                                                  vela::Existing::Replace));
+    EXPECT_EQ(vela::WineDisk().WriteOutput(dir / TEXT("pipe.txt"), WString(),
+                                           vela::Existing::Replace, ""),
+              vela::OutputResult::Failed);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     unlink((folder + "/pipe.txt").c_str());
 }

@@ -1,16 +1,17 @@
 // The real program never loses work silently: an output never takes the
-// place of a track or of another file it reads, and a disk that fills up
-// leaves every output either complete or absent.
+// place of a track or of another file it reads, and a disk that fills up or
+// a kill leaves every output either complete or absent.
 #include "tests/support/gtest.h"
 
 #include "tests/support/mp3_writer.h"
 #include "tests/support/program.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/temp_dir.h"
 #include "vela/storage/archive.h"
+#include "vela/storage/disk.h"
 
 #include <windows.h>
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <map>
@@ -36,32 +37,6 @@ bool SaveOptions(const WString& settings, bool emptyFile, const WString& extensi
     archive.Child(TEXT("Extension")).SetString(TEXT("Text"), extension);
     return archive.SaveFile(settings);
 }
-
-// A tmpfs of `size` mounted over a folder for one test; unmounted however
-// the test ends.
-class SmallDisk {
-public:
-    SmallDisk(const WString& folder, const char* size)
-    {
-        char* unixPath = wine_get_unix_file_name(folder.c_str());
-        if (unixPath == nullptr)
-            return;
-        path_ = unixPath;
-        HeapFree(GetProcessHeap(), 0, unixPath);
-        const std::string options = std::string("size=") + size;
-        mounted_ = mount("tagscribe-full", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (mounted_)
-            umount2(path_.c_str(), MNT_DETACH);
-    }
-    bool Mounted() const { return mounted_; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
 
 } // namespace
 
@@ -126,4 +101,41 @@ TEST(LostWork, AFullDiskLeavesEveryOutputCompleteOrAbsent)
     // Both kinds, or the disk never filled up and nothing was shown.
     EXPECT_GT(complete, 0);
     EXPECT_GT(absent, 0);
+}
+
+// A batch killed while it writes over older outputs: each output is the old
+// one or the new one, whole, and at most the one partial file remains.
+TEST(LostWork, AKilledBatchLeavesEveryOutputOldOrNew)
+{
+    ProgramCopy program;
+    ASSERT_FALSE(program.Path().empty());
+    TempDir dir;
+    const std::string lyrics(32 * 1024, 'n');
+    const std::string track = mp3::FileWithLyrics(lyrics, 3, mp3::Encoding::Latin1);
+    const int tracks = 400;
+    for (int i = 0; i < tracks; ++i) {
+        const std::string name = "t" + std::to_string(i);
+        ASSERT_TRUE(WriteBytes(dir / Wide(name + ".mp3"), track)) << i;
+        ASSERT_TRUE(WriteBytes(dir / Wide(name + ".txt"), "old")) << i;
+    }
+    {
+        ChildRun run;  // killed when it goes out of scope
+        ASSERT_TRUE(run.Start(program.Path(), Quoted(dir.Path())));
+        while (run.Running() && ReadBytes(dir / TEXT("t0.txt")) == "old")
+            Sleep(1);
+        EXPECT_TRUE(run.Running()) << "the batch ended before it could be killed";
+    }
+    int partial = 0;
+    for (const WString& name : NamesIn(dir.Path())) {
+        if (vela::IsPartialOutput(name)) {
+            ++partial;
+            continue;
+        }
+        const std::string bytes = ReadBytes(dir / name);
+        if (name.size() > 4 && name.substr(name.size() - 4) == TEXT(".txt")) {
+            EXPECT_TRUE(bytes == "old" || bytes == lyrics) << Utf8(name) << ": " << bytes.size();
+        }
+    }
+    EXPECT_LE(partial, 1);
+    EXPECT_EQ(NamesIn(dir.Path()).size(), size_t(2 * tracks + partial));
 }

@@ -40,7 +40,8 @@ size_t DirectoryList::Search(const WString& folder, const WString& pattern, bool
         {
             auto matches = disk.Find(base, pattern, Disk::Want::Files);
             while (matches->Next(found)) {
-                if (!found.folder)
+                // A partial output is no file of the user's.
+                if (!found.folder && !IsPartialOutput(found.name))
                     files.push_back(MakeEntry(base, found));
             }
         }

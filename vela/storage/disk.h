@@ -1,14 +1,15 @@
 #pragma once
-// The platform services that File, Mp3Tag, DirectoryList and the export job
-// need from the disk: open a file by path, create an output, hand the tag
-// library a descriptor, and list a folder. Win32Disk goes through the Win32
-// calls alone; under Winelib WineDisk (vela/storage/wine/) finds names with
-// Unix calls and so avoids the folder scans that make Wine slow on large
-// folders. Both give the same results, and both are tested.
+// What File, Mp3Tag, DirectoryList and the export job need from the disk:
+// open a file by path, write an output whole, hand the tag library a
+// descriptor, and list a folder. Every disk keeps Win32's rules: names match
+// in any letter case, and the results and errors are those the Win32 calls
+// give. Win32Disk is those calls; WineDisk (vela/storage/wine/) keeps the
+// same rules at a lower cost under Winelib.
 #include "vela/text.h"
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace vela {
 
@@ -38,18 +39,27 @@ public:
     virtual bool Write(const void* source, DWORD count, DWORD& done) = 0;
     virtual void MoveTo(uint64_t position) = 0;
     virtual uint64_t Size() = 0;
-    // Closes the file and removes the name it was opened by, for a file whose
-    // writing failed: nothing half written stays behind. False when the name
-    // could not be removed. Nothing else may be called afterwards.
-    virtual bool Discard() = 0;
 };
 
-// What creating an output does to a file that already holds its name, in
-// any letter case.
+// What writing an output does to a file that already holds its name, in any
+// letter case.
 enum class Existing {
-    Replace,  // truncate it and write it again
+    Replace,  // replace it
     Keep      // leave it alone and fail with ERROR_FILE_EXISTS
 };
+
+enum class OutputResult {
+    Written,    // the file now holds exactly the bytes given
+    Unchanged,  // it held exactly those bytes already and was left alone
+    Failed      // nothing was written; the last error says why
+};
+
+// An output is written under its own name followed by this, in its own
+// folder, and renamed when complete. Such a name is only ever left behind by
+// a process that died while writing; the next write of that output replaces
+// it, and no folder search lists it.
+extern const WCHAR kPartialSuffix[];
+bool IsPartialOutput(const WString& name);
 
 class Disk {
 public:
@@ -62,17 +72,16 @@ public:
     // for writing only; reading opens an existing file, shared for reading
     // only. Null with the last error set on failure.
     virtual std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) = 0;
-    // Creates or truncates the file for writing, for a file that is written
-    // at once and closed, with one lookup of its name. It refuses, with
-    // ERROR_SHARING_VIOLATION and nothing touched, when the existing file is
-    // the one `source` names however it is spelt (the same volume and file
-    // index; under Wine the same device and inode); an empty `source`
-    // protects nothing. Whether others opening the output meanwhile are kept
-    // out is the platform's affair: Win32Disk shares it for writing only, as
-    // OpenFile does; WineDisk keeps no Wine handle on it, which saves the two
-    // Wine server round trips (open and close) that dominate a small file.
-    virtual std::unique_ptr<DiskFile> CreateOutput(const WString& path, const WString& source,
-                                                   Existing existing) = 0;
+    // Makes `bytes` the whole content of `path` in one step: whenever the
+    // process stops, the name holds the old file, the new one, or nothing.
+    // A file that holds those bytes already is not touched (Unchanged).
+    // Refused with nothing touched: the file `source` names, however spelt
+    // (ERROR_SHARING_VIOLATION; an empty source protects nothing), any
+    // existing file with Existing::Keep (ERROR_FILE_EXISTS), a read-only
+    // file or one that is no regular file (ERROR_ACCESS_DENIED). A failure
+    // leaves neither an output nor a partial file.
+    virtual OutputResult WriteOutput(const WString& path, const WString& source,
+                                     Existing existing, const std::string& bytes) = 0;
     // A C runtime descriptor on an existing regular file, for the tag
     // library: read-only, or read-write with `writing`. -1 when it cannot be
     // opened or is no regular file. Close it with CloseDescriptor.
@@ -83,9 +92,9 @@ public:
 };
 
 Disk& Win32Disk();
-// Winelib only (vela/storage/wine/).
+// Winelib only.
 Disk& WineDisk();
-// The platform's own disk: WineDisk under Winelib, else Win32Disk.
+// WineDisk under Winelib, else Win32Disk.
 Disk& DefaultDisk();
 
 // Win32Disk's way to a descriptor (see Disk::OpenDescriptor): _wopen on
@@ -94,8 +103,8 @@ Disk& DefaultDisk();
 int OpenRuntimeDescriptor(const WString& path, bool writing);
 void CloseDescriptor(int fd);
 
-// The disk that File, Mp3Tag and DirectoryList use, DefaultDisk at first.
-// Tests and benchmarks swap it with UseDisk.
+// The disk that File, Mp3Tag, DirectoryList and WriteOutput use,
+// DefaultDisk at first. Tests and benchmarks swap it with UseDisk.
 Disk& CurrentDisk();
 void UseDisk(Disk& disk);
 

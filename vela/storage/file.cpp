@@ -19,9 +19,8 @@ struct LocalFreeDeleter {
     void operator()(WCHAR* text) const { LocalFree(text); }
 };
 
-// The system's own text for the last error, with nothing added: the single
-// diagnostic this program ever gives. The error stays the last error, for the
-// caller to tell a refusal from a failure.
+} // namespace
+
 void ReportLastError()
 {
     DWORD code = GetLastError();
@@ -35,8 +34,6 @@ void ReportLastError()
     SetLastError(code);
 }
 
-} // namespace
-
 File::File() = default;
 
 File::~File()
@@ -46,40 +43,17 @@ File::~File()
 
 bool File::Open(const WString& path, int mode)
 {
-    if (mode == OutputMode)
-        return OpenOutput(path, WString());
     Close();
     const bool writing = mode == WriteMode;
-    return Take(CurrentDisk().OpenFile(path, writing), writing);
-}
-
-bool File::OpenOutput(const WString& path, const WString& source, Existing existing)
-{
-    Close();
-    return Take(CurrentDisk().CreateOutput(path, source, existing), true);
-}
-
-bool File::Take(std::unique_ptr<DiskFile> disk, bool writing)
-{
+    auto disk = CurrentDisk().OpenFile(path, writing);
     if (!disk) {
         ReportLastError();
         return false;
     }
-    const uint64_t size = writing ? 0 : disk->Size();
+    end_ = writing ? 0 : disk->Size();
     kind_ = Kind::Disk;
     disk_ = std::move(disk);
-    position_ = 0;
-    end_ = size;
     return true;
-}
-
-bool File::Discard()
-{
-    if (kind_ != Kind::Disk)
-        return false;
-    const bool removed = disk_->Discard();
-    Close();
-    return removed;
 }
 
 bool File::Attach(Bytes& bytes)

@@ -22,7 +22,7 @@ using Bytes = std::vector<BYTE>;
 
 class File {
 public:
-    enum Mode { ReadMode = 0, WriteMode = 1, OutputMode = 2 };
+    enum Mode { ReadMode = 0, WriteMode = 1 };
 
     File();
     virtual ~File();
@@ -30,21 +30,8 @@ public:
     File& operator=(const File&) = delete;
 
     // Mode 0 reads an existing file, shared for reading only; mode 1 creates
-    // or truncates it, shared for writing only. OutputMode is OpenOutput
-    // with nothing to protect. Closes what was held first.
+    // or truncates it, shared for writing only. Closes what was held first.
     bool Open(const WString& path, int mode);
-    // Creates or truncates an output written at once and closed, looking its
-    // name up once (see Disk::CreateOutput): never the file that `source`
-    // names, however spelt, and with Existing::Keep never a name that some
-    // file already holds in any letter case. Sharing is not promised: under
-    // Winelib others are not kept out, which makes it much cheaper. A refusal
-    // fails and is reported like any other failed open.
-    bool OpenOutput(const WString& path, const WString& source,
-                    Existing existing = Existing::Replace);
-    // Closes a disk file and removes it: for an output whose writing failed,
-    // so that nothing half written stays behind. True when it was removed;
-    // false, and nothing done, for a vector or a closed File.
-    bool Discard();
     // The vector is not owned: it must outlive the attachment. Always true.
     bool Attach(Bytes& bytes);
     void Close();
@@ -80,7 +67,6 @@ public:
 private:
     enum class Kind { Closed, Disk, Vector };
 
-    bool Take(std::unique_ptr<DiskFile> disk, bool writing);
     DWORD ReadDisk(void* destination, DWORD count);
     DWORD WriteDisk(const void* source, DWORD count);
     DWORD ReadVector(void* destination, DWORD count);
@@ -92,5 +78,9 @@ private:
     uint64_t position_ = 0;
     uint64_t end_ = 0;
 };
+
+// The system's text for the last error, with nothing added, to the debugger
+// output: the program's one diagnostic. The last error stays as it was.
+void ReportLastError();
 
 } // namespace vela

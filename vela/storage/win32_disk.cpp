@@ -1,5 +1,7 @@
 #include "vela/storage/disk.h"
 
+#include <string>
+
 namespace vela {
 namespace {
 
@@ -50,18 +52,19 @@ private:
     bool hasFirst_;
 };
 
-// A file opened through the Win32 calls alone; closes the handle. It keeps
-// the path it was opened by, for Discard.
+// A file opened through the Win32 calls alone; closes the handle.
 class Win32File : public DiskFile {
 public:
-    Win32File(HANDLE handle, const WString& path) : handle_(handle), path_(path) {}
+    explicit Win32File(HANDLE handle) : handle_(handle) {}
     ~Win32File() override
     {
-        if (handle_ != INVALID_HANDLE_VALUE)
+        if (IsOpen())
             CloseHandle(handle_);
     }
     Win32File(const Win32File&) = delete;
     Win32File& operator=(const Win32File&) = delete;
+
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
     bool Read(void* destination, DWORD count, DWORD& done) override
     {
@@ -87,37 +90,42 @@ public:
         return Combine(high, low);
     }
 
-    bool Discard() override
-    {
-        CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return DeleteFileW(path_.c_str()) != FALSE;
-    }
-
     bool Identify(BY_HANDLE_FILE_INFORMATION& info) const
     {
-        return handle_ != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle_, &info);
+        return IsOpen() && GetFileInformationByHandle(handle_, &info);
     }
 
-    bool Truncate() { return SetEndOfFile(handle_) != FALSE; }
+    // Closes the file first when asked to, so that the caller can then
+    // remove or rename it.
+    bool Close()
+    {
+        const bool closed = CloseHandle(handle_) != FALSE;
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
 
 private:
     HANDLE handle_;
-    WString path_;
 };
+
+HANDLE OpenHandle(const WString& path, DWORD access, DWORD share, DWORD disposition,
+                  DWORD flags = FILE_ATTRIBUTE_NORMAL)
+{
+    return CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
 
 // A handle that only asks for attributes: it needs no read access and, with
 // every sharing mode allowed, it neither fails on nor disturbs a file that
-// someone else holds open.
-Win32File AttributesOf(const WString& path)
+// someone else holds open; folders open too.
+HANDLE AttributesHandle(const WString& path)
 {
-    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
-        return Win32File(INVALID_HANDLE_VALUE, path);
-    return Win32File(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,  // folders open too
-                                 nullptr),
-                     path);
+    if (path.empty() || path.find(WCHAR(0)) != WString::npos) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return OpenHandle(path, FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS);
 }
 
 bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
@@ -126,35 +134,67 @@ bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFO
            a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
+OutputResult Fail(DWORD error)
+{
+    SetLastError(error);
+    return OutputResult::Failed;
+}
+
+// Whether the file holds exactly `bytes`, its size already known to match.
+bool Holds(const WString& path, const std::string& bytes)
+{
+    Win32File file(OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              OPEN_EXISTING));
+    std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
+    DWORD done = 0;
+    return file.IsOpen() && file.Read(&held[0], static_cast<DWORD>(held.size()), done) &&
+           held.compare(0, done, bytes) == 0 && done == bytes.size();
+}
+
 class Win32 : public Disk {
 public:
     std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
     {
-        return Open(path, writing ? GENERIC_WRITE : GENERIC_READ,
-                    writing ? CREATE_ALWAYS : OPEN_EXISTING);
+        auto file = std::make_unique<Win32File>(
+            OpenHandle(path, writing ? GENERIC_WRITE : GENERIC_READ,
+                       writing ? FILE_SHARE_WRITE : FILE_SHARE_READ,
+                       writing ? CREATE_ALWAYS : OPEN_EXISTING));
+        return file->IsOpen() ? std::move(file) : nullptr;
     }
 
-    // An existing output is opened without truncating it, so that the one
-    // open both finds it and, unless it is the source, empties it.
-    std::unique_ptr<DiskFile> CreateOutput(const WString& path, const WString& source,
-                                           Existing existing) override
+    // The partial file is kept from others (no sharing) while it is written.
+    OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
+                             const std::string& bytes) override
     {
-        if (existing == Existing::Keep)
-            return Open(path, GENERIC_WRITE, CREATE_NEW);
-        bool existed = false;
-        auto file = Open(path, GENERIC_WRITE, OPEN_ALWAYS, &existed);
-        if (!file || !existed)
-            return file;
+        // No file name: the partial file's name would make one.
+        if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
+            return Fail(ERROR_INVALID_NAME);
+        Win32File current(AttributesHandle(path));
         BY_HANDLE_FILE_INFORMATION output = {};
-        BY_HANDLE_FILE_INFORMATION input = {};
-        if (!source.empty() && file->Identify(output) && AttributesOf(source).Identify(input) &&
-            SameIdentity(output, input)) {
-            SetLastError(ERROR_SHARING_VIOLATION);
-            return nullptr;
+        if (current.Identify(output)) {
+            const OutputResult checked = Check(output, source, existing, path, bytes);
+            if (checked != OutputResult::Written)
+                return checked;
+            current.Close();
+        } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+            return OutputResult::Failed;
         }
-        if (!file->Truncate())
-            return nullptr;
-        return file;
+        const WString partial = path + kPartialSuffix;
+        Win32File file(OpenHandle(partial, GENERIC_WRITE, 0, CREATE_ALWAYS));
+        if (!file.IsOpen())
+            return OutputResult::Failed;
+        DWORD done = 0;
+        const DWORD size = static_cast<DWORD>(bytes.size());
+        const bool written = (size == 0 || file.Write(bytes.data(), size, done)) && done == size;
+        if (!written && GetLastError() == ERROR_SUCCESS)
+            SetLastError(ERROR_DISK_FULL);
+        if (file.Close() && written &&
+            MoveFileExW(partial.c_str(), path.c_str(),
+                        existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0))
+            return OutputResult::Written;
+        const DWORD error = GetLastError();
+        DeleteFileW(partial.c_str());
+        return Fail(error);
     }
 
     int OpenDescriptor(const WString& path, bool writing) override
@@ -169,17 +209,21 @@ public:
     }
 
 private:
-    static std::unique_ptr<Win32File> Open(const WString& path, DWORD access, DWORD disposition,
-                                           bool* existed = nullptr)
+    // The rules for an output whose name exists: Written means "go on".
+    static OutputResult Check(const BY_HANDLE_FILE_INFORMATION& output, const WString& source,
+                              Existing existing, const WString& path, const std::string& bytes)
     {
-        HANDLE handle = CreateFileW(path.c_str(), access,
-                                    access == GENERIC_READ ? FILE_SHARE_READ : FILE_SHARE_WRITE,
-                                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE)
-            return nullptr;
-        if (existed)
-            *existed = GetLastError() == ERROR_ALREADY_EXISTS;
-        return std::make_unique<Win32File>(handle, path);
+        if (existing == Existing::Keep)
+            return Fail(ERROR_FILE_EXISTS);
+        if (output.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+            return Fail(ERROR_ACCESS_DENIED);
+        BY_HANDLE_FILE_INFORMATION input = {};
+        if (Win32File(AttributesHandle(source)).Identify(input) && SameIdentity(output, input))
+            return Fail(ERROR_SHARING_VIOLATION);
+        if (Combine(output.nFileSizeHigh, output.nFileSizeLow) == bytes.size() &&
+            Holds(path, bytes))
+            return OutputResult::Unchanged;
+        return OutputResult::Written;
     }
 };
 

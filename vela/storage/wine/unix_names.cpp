@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 namespace vela {
+
 namespace {
 
 bool SameTime(const timespec& a, const timespec& b)
@@ -19,6 +20,8 @@ bool Before(const timespec& a, const timespec& b)
 {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
+
+} // namespace
 
 // A plain folder's Unix path and one readdir of it, kept for two uses: the
 // listing that Wine's FindFirstFileW gives for "*", and the letter-case-blind
@@ -141,6 +144,8 @@ private:
     std::unordered_map<WString, size_t> byUpper_;
 };
 
+namespace {
+
 // The folders met most recently, the latest first, and a way to them by
 // name. Bounded, and only the least recent goes: an export walks a thousand
 // folders one after the other, and each must keep its snapshot while its
@@ -171,8 +176,6 @@ public:
         byPath_[path] = folders_.begin();
         return &folders_.front();
     }
-
-    std::list<UnixFolder>& All() { return folders_; }
 
 private:
     static constexpr size_t kMaxFolders = 64;
@@ -229,6 +232,7 @@ UnixName FindUnixName(const WString& path)
     if (folder == nullptr)
         return result;
 
+    result.folder = folder;
     result.path = Join(folder->unixPath, leaf);
     if (stat(result.path.c_str(), &result.info) == 0) {
         result.state = UnixName::Found;
@@ -247,22 +251,13 @@ UnixName FindUnixName(const WString& path)
     return result;
 }
 
-void NoteCreated(const std::string& path)
+void NoteCreated(const UnixName& name)
 {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return;
-    const std::string folderPath = slash == 0 ? "/" : path.substr(0, slash);
     struct stat info;
-    const bool known = stat(folderPath.c_str(), &info) == 0;
-    for (UnixFolder& folder : Folders().All()) {
-        if (folder.unixPath != folderPath)
-            continue;
-        if (known)
-            folder.Add(path.substr(slash + 1), info.st_mtim);
-        else
-            folder.Forget();
-    }
+    if (stat(name.folder->unixPath.c_str(), &info) == 0)
+        name.folder->Add(name.path.substr(name.path.rfind('/') + 1), info.st_mtim);
+    else
+        name.folder->Forget();
 }
 
 } // namespace vela

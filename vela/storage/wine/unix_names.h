@@ -41,6 +41,8 @@ struct SnapshotName {
     unsigned char type;  // readdir's d_type
 };
 
+class UnixFolder;
+
 struct UnixName {
     enum State {
         Found,    // path names an existing entry; info holds its stat
@@ -51,6 +53,9 @@ struct UnixName {
     // Found: the entry's Unix path. Missing: where a new file of that name goes.
     std::string path;
     struct stat info = {};
+    // Found or Missing: the folder's snapshot (see NoteCreated), valid until
+    // the next lookup.
+    UnixFolder* folder = nullptr;
 };
 
 UnixName FindUnixName(const WString& path);
@@ -68,9 +73,9 @@ std::string ExactUnixPath(const WString& path);
 // call.
 const std::vector<SnapshotName>* PlainNamesOf(const WString& folder, std::string& unixPath);
 
-// Tells the snapshot that this process has just created `path` (a Missing
-// result), so that the next lookup need not read the folder again.
-void NoteCreated(const std::string& path);
+// Tells the folder's snapshot that this process has just created the file
+// of a Missing result, so that the next lookup need not read the folder again.
+void NoteCreated(const UnixName& name);
 
 // A folder listed with readdir and stat, in the order and with the details
 // that Wine's FindFirstFileW/FindNextFileW give for "*". Null when the
@@ -83,5 +88,8 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 // before use (for a regular file the flag changes nothing). `missing` tells
 // that nothing has the name as spelt.
 int OpenRegular(const std::string& unixPath, bool writing, bool& missing);
+
+// Wine gives new files with these extensions execute permission.
+bool IsProgramName(const std::string& path);
 
 } // namespace vela

@@ -4,116 +4,107 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace vela {
 namespace {
 
-// Every Wine call is a round trip to the Wine server, and those dominate the
-// cost of a small file; read and write calls on a Unix descriptor are not.
-// A file opened by OpenFile also stays held by Wine (`held`), so that others
-// meet its share mode; an output holds nothing else.
-class UnixFile : public DiskFile {
+// A descriptor closed when it goes out of scope, or by Close, which says
+// whether the data reached the file system.
+class Descriptor {
 public:
-    UnixFile(std::unique_ptr<DiskFile> held, int fd, std::string path)
-        : held_(std::move(held)), fd_(fd), path_(std::move(path))
-    {
-    }
-    ~UnixFile() override
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
     {
         if (fd_ >= 0)
             close(fd_);
     }
-    UnixFile(const UnixFile&) = delete;
-    UnixFile& operator=(const UnixFile&) = delete;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
 
-    bool Read(void* destination, DWORD count, DWORD& done) override
+    int Get() const { return fd_; }
+    bool Close()
     {
-        ssize_t got;
-        do
-            got = read(fd_, destination, count);
-        while (got < 0 && errno == EINTR);
-        done = got < 0 ? 0 : static_cast<DWORD>(got);
-        return got >= 0;
-    }
-
-    // Like WriteFile on a disk file: everything, or a failure.
-    bool Write(const void* source, DWORD count, DWORD& done) override;
-
-    void MoveTo(uint64_t position) override { lseek(fd_, static_cast<off_t>(position), SEEK_SET); }
-
-    uint64_t Size() override
-    {
-        struct stat info;
-        return fstat(fd_, &info) == 0 ? static_cast<uint64_t>(info.st_size) : 0;
-    }
-
-    bool Discard() override
-    {
-        close(fd_);
+        const int fd = fd_;
         fd_ = -1;
-        held_.reset();
-        return unlink(path_.c_str()) == 0;
+        return close(fd) == 0;
     }
 
 private:
-    std::unique_ptr<DiskFile> held_;
     int fd_;
-    std::string path_;
 };
 
-bool UnixFile::Write(const void* source, DWORD count, DWORD& done)
+// The Win32 error a failed Unix write or rename stands for.
+DWORD ErrorOf(int error)
 {
-    const char* bytes = static_cast<const char*>(source);
-    done = 0;
-    while (done < count) {
-        const ssize_t put = write(fd_, bytes + done, count - done);
+    switch (error) {
+    case ENOSPC: case EDQUOT: return ERROR_DISK_FULL;
+    case EEXIST: return ERROR_FILE_EXISTS;
+    case EACCES: case EPERM: case EROFS: return ERROR_ACCESS_DENIED;
+    default: return ERROR_WRITE_FAULT;
+    }
+}
+
+OutputResult Fail(DWORD error)
+{
+    SetLastError(error);
+    return OutputResult::Failed;
+}
+
+// Like WriteFile on a disk file: everything, or a failure.
+bool WriteAll(int fd, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put <= 0) {
-            SetLastError(put == 0 || errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL
-                                                                         : ERROR_WRITE_FAULT);
+            errno = put == 0 ? ENOSPC : errno;
             return false;
         }
-        done += static_cast<DWORD>(put);
+        done += static_cast<size_t>(put);
     }
     return true;
 }
 
-// Wine's name for a Unix path: its NT prefix \??\unix followed by the path.
-// Opening by it skips Wine's lookup of every folder on the way.
-WString WinePathOf(const std::string& unixPath)
+// Whether the file holds exactly `bytes`, its size already known to match.
+bool Holds(const std::string& path, const std::string& bytes)
 {
-    WString path = TEXT("\\\\?\\unix");
-    WString rest;
-    FromUtf8(unixPath.c_str(), rest);
-    for (WCHAR& c : rest) {
-        if (c == '/')
-            c = '\\';
-    }
-    return path + rest;
+    const Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
+    ssize_t got;
+    do
+        got = fd.Get() < 0 ? -1 : read(fd.Get(), &held[0], held.size());
+    while (got < 0 && errno == EINTR);
+    return got == static_cast<ssize_t>(bytes.size()) && held.compare(0, got, bytes) == 0;
 }
 
-// Wine gives new files of these kinds execute permission; leave them to it.
-bool IsProgramName(const std::string& path)
+std::string PartialName(const std::string& path)
 {
-    if (path.size() < 4 || path[path.size() - 4] != '.')
-        return false;
-    std::string extension = path.substr(path.size() - 3);
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return extension == "exe" || extension == "com" || extension == "bat" || extension == "cmd";
+    std::string name = path;
+    for (const WCHAR* c = kPartialSuffix; *c != 0; ++c)
+        name.push_back(static_cast<char>(*c));  // ASCII
+    return name;
 }
 
-// Creates a file that no name in any letter case holds yet (a Missing
-// name), as Wine would. -1 when it is left to Wine, or fails.
-int CreateNew(const std::string& path)
+// A new partial file, none other of that name in the way: one left by a
+// process that died is removed, and so is one that another run is writing
+// now, whose rename then fails instead of moving half a file into place.
+int CreatePartial(const std::string& path)
 {
-    if (IsProgramName(path))
-        return -1;
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0)
-        NoteCreated(path);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST && unlink(path.c_str()) == 0)
+        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     return fd;
+}
+
+// Keep never replaces a name the folder has gained since it was looked up.
+bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing existing)
+{
+    if (existing == Existing::Replace)
+        return rename(partial.c_str(), path.c_str()) == 0;
+    return renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
 }
 
 // Whether the file found for an output is the one `source` names.
@@ -132,70 +123,57 @@ Identity Compare(const struct stat& output, const WString& source)
                : Identity::Other;
 }
 
-// Names are found with Unix calls (see unix_names.h). OpenFile still opens
-// every file through Wine with the exact name found, so that share modes,
-// access checks and error codes stay Wine's; CreateOutput opens by Unix
-// calls alone and leaves only its failures to Wine, for their error codes.
-// Whatever is not plainly so is handed to Win32 unchanged.
+// Names are found with Unix calls (see unix_names.h), and outputs written
+// with them. What is not plainly so, and every failure whose error is Wine's
+// to give, is handed to Win32 unchanged. Other files are opened through Wine,
+// which keeps their share modes.
 class Wine : public Disk {
 public:
     std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
     {
-        UnixName name = FindUnixName(path);
-        const bool found = name.state == UnixName::Found && !S_ISDIR(name.info.st_mode);
-        if (!found && !(writing && name.state == UnixName::Missing))
-            return Win32Disk().OpenFile(path, writing);
-        if (!found) {
-            const int made = CreateNew(name.path);
-            if (made < 0)
-                return Win32Disk().OpenFile(path, writing);
-            close(made);
-        }
-        // Wine truncates, checks sharing and access, and sets the error.
-        auto held = Win32Disk().OpenFile(WinePathOf(name.path), writing);
-        if (!held)
-            return nullptr;
-        const int fd = open(name.path.c_str(), (writing ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
-        if (fd < 0)
-            return held;
-        return std::make_unique<UnixFile>(std::move(held), fd, name.path);
+        return Win32Disk().OpenFile(path, writing);
     }
 
-    // A name found in any letter case is truncated in place, a new one is
-    // created under the name given; what this route cannot settle goes to
-    // Win32, which sets the error.
-    std::unique_ptr<DiskFile> CreateOutput(const WString& path, const WString& source,
-                                           Existing existing) override
+    // The output's name as found in any letter case is replaced, a new one
+    // made under the name given.
+    OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
+                             const std::string& bytes) override
     {
         const UnixName name = FindUnixName(path);
-        if (name.state == UnixName::Unknown)
-            return Win32Disk().CreateOutput(path, source, existing);
-        int fd = -1;
-        if (name.state == UnixName::Missing) {
-            fd = CreateNew(name.path);
-        } else if (S_ISDIR(name.info.st_mode)) {
-            return Win32Disk().CreateOutput(path, source, existing);  // fails with Wine's error
-        } else if (existing == Existing::Keep) {
-            SetLastError(ERROR_FILE_EXISTS);
-            return nullptr;
-        } else if (!S_ISREG(name.info.st_mode)) {
+        const bool found = name.state == UnixName::Found;
+        if (name.state == UnixName::Unknown || (found && S_ISDIR(name.info.st_mode)) ||
+            IsProgramName(name.path))
+            return Win32Disk().WriteOutput(path, source, existing, bytes);
+        if (found) {
+            if (existing == Existing::Keep)
+                return Fail(ERROR_FILE_EXISTS);
             // A pipe would stall the open until someone reads it, and a
-            // device is no place for a text file.
-            SetLastError(ERROR_ACCESS_DENIED);
-            return nullptr;
-        } else {
+            // device is no place for a text file; Wine calls a file that
+            // nobody may write read-only.
+            if (!S_ISREG(name.info.st_mode) || (name.info.st_mode & 0222) == 0)
+                return Fail(ERROR_ACCESS_DENIED);
             const Identity identity = Compare(name.info, source);
             if (identity == Identity::Unknown)
-                return Win32Disk().CreateOutput(path, source, existing);
-            if (identity == Identity::Same) {
-                SetLastError(ERROR_SHARING_VIOLATION);
-                return nullptr;
-            }
-            fd = open(name.path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+                return Win32Disk().WriteOutput(path, source, existing, bytes);
+            if (identity == Identity::Same)
+                return Fail(ERROR_SHARING_VIOLATION);
+            if (static_cast<uint64_t>(name.info.st_size) == bytes.size() &&
+                Holds(name.path, bytes))
+                return OutputResult::Unchanged;
         }
-        if (fd < 0)
-            return Win32Disk().CreateOutput(path, source, existing);
-        return std::make_unique<UnixFile>(nullptr, fd, name.path);
+        const std::string partial = PartialName(name.path);
+        Descriptor fd(CreatePartial(partial));
+        if (fd.Get() < 0)
+            return Win32Disk().WriteOutput(path, source, existing, bytes);
+        if (WriteAll(fd.Get(), bytes) && fd.Close() &&
+            MoveIntoPlace(partial, name.path, existing)) {
+            if (!found)
+                NoteCreated(name);
+            return OutputResult::Written;
+        }
+        const DWORD error = ErrorOf(errno);
+        unlink(partial.c_str());
+        return Fail(error);
     }
 
     // The name as spelt is tried first, which spares a lookup; the folder's
@@ -241,6 +219,16 @@ int OpenRegular(const std::string& unixPath, bool writing, bool& missing)
         return -1;
     }
     return fd;
+}
+
+bool IsProgramName(const std::string& path)
+{
+    if (path.size() < 4 || path[path.size() - 4] != '.')
+        return false;
+    std::string extension = path.substr(path.size() - 3);
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return extension == "exe" || extension == "com" || extension == "bat" || extension == "cmd";
 }
 
 Disk& WineDisk()
