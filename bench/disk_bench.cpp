@@ -130,10 +130,10 @@ int main(int argc, char** argv)
     const std::string which = argc > 3 ? argv[3] : "both";
     const std::string unixRoot = "/tmp/tagscribe-disk-bench";
     const WString root = Ascii("Z:\\tmp\\tagscribe-disk-bench");
-    if (which != "unix")
+    if (which != "wine")
         Run(vela::Win32Disk(), "Win32", unixRoot, root, files, folders);
     if (which != "win32")
-        Run(vela::WineDisk(), "Unix", unixRoot, root, files, folders);
+        Run(vela::WineDisk(), "Wine", unixRoot, root, files, folders);
     std::system(("rm -rf '" + unixRoot + "'").c_str());
     return 0;
 }

@@ -4,7 +4,7 @@ std::vector<DiskChoice> AllDisks()
 {
     std::vector<DiskChoice> disks{{"Win32", &vela::Win32Disk()}};
 #ifdef __WINE__
-    disks.push_back({"Unix", &vela::WineDisk()});
+    disks.push_back({"Wine", &vela::WineDisk()});
 #endif
     return disks;
 }

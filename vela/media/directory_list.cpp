@@ -18,47 +18,60 @@ DirectoryEntry MakeEntry(const WString& base, const FoundEntry& found)
 }
 
 // A folder whose sub-folders are being walked: its path with the backslash,
-// and the open listing of its folder pass.
+// its sub-folders and the next one to enter.
 struct Level {
     WString base;
-    std::unique_ptr<FoundEntries> folders;
+    std::vector<FoundEntry> folders;
+    size_t next = 0;
 };
+
+bool IsEverything(const WString& pattern)
+{
+    return pattern == TEXT("*.*") || pattern == TEXT("*");
+}
 
 } // namespace
 
 // The walk keeps its own stack of levels instead of recursing, so that a deep
 // tree (or a linked folder pointing back up, under a long-path prefix) cannot
 // exhaust the thread's stack; the order is the same as a recursive pre-order.
+// A folder is listed once when the pattern takes every name.
 size_t DirectoryList::Search(const WString& folder, const WString& pattern, bool recurse)
 {
     Disk& disk = CurrentDisk();
     std::vector<Level> levels;
     auto enter = [&](const WString& path) {
-        WString base = AddBackslash(path);
+        Level level{AddBackslash(path), {}};
         FoundEntry found;
-        // The file pass closes its listing before the folder pass opens one.
-        {
-            auto matches = disk.Find(base, pattern, Disk::Want::Files);
-            while (matches->Next(found)) {
-                // A partial output is no file of the user's.
-                if (!found.folder && !IsPartialOutput(found.name))
-                    files.push_back(MakeEntry(base, found));
+        auto matches = disk.Find(level.base, pattern);
+        while (matches->Next(found)) {
+            // A partial output is no file of the user's.
+            if (!found.folder && !IsPartialOutput(found.name))
+                files.push_back(MakeEntry(level.base, found));
+            else if (found.folder && IsEverything(pattern))
+                level.folders.push_back(std::move(found));
+        }
+        if (!IsEverything(pattern)) {
+            auto all = disk.Find(level.base, TEXT("*.*"));
+            while (all->Next(found)) {
+                if (found.folder)
+                    level.folders.push_back(std::move(found));
             }
         }
-        auto all = disk.Find(base, TEXT("*.*"), Disk::Want::Folders);
-        levels.push_back(Level{std::move(base), std::move(all)});
+        levels.push_back(std::move(level));
     };
 
     enter(folder);
     while (!levels.empty()) {
-        FoundEntry found;
-        if (!levels.back().folders->Next(found)) {
+        Level& level = levels.back();
+        if (level.next == level.folders.size()) {
             levels.pop_back();
             continue;
         }
-        if (!found.folder || found.name[0] == TEXT('.'))
+        const FoundEntry& found = level.folders[level.next++];
+        if (found.name[0] == TEXT('.'))
             continue;
-        folders.push_back(MakeEntry(levels.back().base, found));
+        folders.push_back(MakeEntry(level.base, found));
         if (recurse)
             enter(folders.back().path);
     }

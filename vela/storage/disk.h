@@ -63,10 +63,6 @@ bool IsPartialOutput(const WString& name);
 
 class Disk {
 public:
-    // What the caller keeps of a listing: a listing may leave out the other
-    // kind's details (folders still come with a folder flag).
-    enum class Want { Files, Folders };
-
     virtual ~Disk() = default;
     // CreateFileW's contract: writing creates or truncates the file, shared
     // for writing only; reading opens an existing file, shared for reading
@@ -87,8 +83,7 @@ public:
     // opened or is no regular file. Close it with CloseDescriptor.
     virtual int OpenDescriptor(const WString& path, bool writing) = 0;
     // FindFirstFileW on base + pattern, base ending in a backslash.
-    virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
-                                               Want want) = 0;
+    virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern) = 0;
 };
 
 Disk& Win32Disk();

@@ -202,8 +202,7 @@ public:
         return OpenRuntimeDescriptor(path, writing);
     }
 
-    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
-                                       Want) override
+    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern) override
     {
         return std::make_unique<Win32Entries>(base + pattern);
     }

@@ -1,6 +1,6 @@
 #include "vela/storage/disk.h"
 
-#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/names.h"
 
 #include <unistd.h>
 

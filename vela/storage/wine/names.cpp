@@ -1,4 +1,4 @@
-#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/names.h"
 
 #include <dirent.h>
 
@@ -57,13 +57,13 @@ public:
 
     // The name Wine would open for this upper-case name: of names equal but
     // for case, the first in the folder's own order. Null when none.
-    const SnapshotName* Match(const WString& upper) const
+    const std::string* Match(const WString& upper) const
     {
         auto found = byUpper_.find(upper);
         return found == byUpper_.end() ? nullptr : &names_[found->second];
     }
 
-    const std::vector<SnapshotName>& Names() const { return names_; }
+    const std::vector<std::string>& Names() const { return names_; }
     bool AllPlain() const { return plain_; }
 
     // Records a file this process has just created in the folder, whose
@@ -72,7 +72,7 @@ public:
     {
         if (!read_)
             return;
-        Note(unixName, DT_REG);
+        Note(unixName);
         changed_ = changed;
     }
 
@@ -111,7 +111,7 @@ private:
             const std::string unixName = entry->d_name;
             if (unixName == "." || unixName == "..")
                 continue;  // Wine adds them as folders, which no caller keeps
-            Note(unixName, entry->d_type);
+            Note(unixName);
         }
         read_ = true;
         device_ = info.st_dev;
@@ -120,7 +120,7 @@ private:
         return true;
     }
 
-    void Note(const std::string& unixName, unsigned char type)
+    void Note(const std::string& unixName)
     {
         WString name;
         if (!FromUtf8(unixName.c_str(), name)) {
@@ -129,7 +129,7 @@ private:
         }
         plain_ = plain_ && IsPlainName(name.data(), name.size());
         byUpper_.emplace(UpperCase(name), names_.size());
-        names_.push_back(SnapshotName{unixName, type});
+        names_.push_back(unixName);
     }
 
     bool read_ = false;
@@ -139,7 +139,7 @@ private:
     timespec changed_ = {};        // the folder's time as last known
     timespec changedAtRead_ = {};  // the folder's time when it was read
     timespec readAt_ = {};         // the clock, in the file system's ticks, at the read
-    std::vector<SnapshotName> names_;
+    std::vector<std::string> names_;
     // Wine's case folding of each UTF-8 name, by which it matches names.
     std::unordered_map<WString, size_t> byUpper_;
 };
@@ -208,7 +208,7 @@ UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
 
 } // namespace
 
-const std::vector<SnapshotName>* PlainNamesOf(const WString& folder, std::string& unixPath)
+const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath)
 {
     UnixFolder* known = IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
     if (known == nullptr || !known->Refresh() || !known->AllPlain())
@@ -240,12 +240,12 @@ UnixName FindUnixName(const WString& path)
     }
     if (errno != ENOENT || !folder->Refresh())
         return result;
-    const SnapshotName* match = folder->Match(UpperCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
+    const std::string* match = folder->Match(UpperCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
     if (match == nullptr) {
         result.state = UnixName::Missing;
         return result;
     }
-    result.path = Join(folder->unixPath, match->unixName);
+    result.path = Join(folder->unixPath, *match);
     if (stat(result.path.c_str(), &result.info) == 0)
         result.state = UnixName::Found;
     return result;

@@ -1,4 +1,4 @@
-#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/names.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -44,7 +44,7 @@ bool IsHiddenByWine(const struct stat& info)
 struct Listed {
     WString upper;
     WString name;
-    const SnapshotName* entry;
+    const std::string* entry;
 };
 
 bool Before(const Listed& a, const Listed& b)
@@ -79,12 +79,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want want)
+std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base)
 {
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
     std::string folder;
-    const std::vector<SnapshotName>* snapshot =
+    const std::vector<std::string>* snapshot =
         PlainNamesOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
     if (snapshot == nullptr)
         return nullptr;  // Win32 tells why, or shows the names as Wine does
@@ -95,9 +95,9 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 
     std::vector<Listed> names;
     names.reserve(snapshot->size());
-    for (const SnapshotName& entry : *snapshot) {
+    for (const std::string& entry : *snapshot) {
         Listed name{{}, {}, &entry};
-        FromUtf8(entry.unixName.c_str(), name.name);  // known to be UTF-8
+        FromUtf8(entry.c_str(), name.name);  // known to be UTF-8
         name.upper = UpperCase(name.name);
         names.push_back(std::move(name));
     }
@@ -105,19 +105,12 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want wan
 
     std::vector<FoundEntry> entries;
     for (Listed& name : names) {
-        // The entry's type from readdir spares a stat for what is not wanted.
-        const unsigned char type = name.entry->type;
-        if ((type == DT_DIR && want == Disk::Want::Files) ||
-            (type == DT_REG && want == Disk::Want::Folders))
-            continue;
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
-        if (fstatat(dirfd(dir.get()), name.entry->unixName.c_str(), &info, 0) != 0 ||
+        if (fstatat(dirfd(dir.get()), name.entry->c_str(), &info, 0) != 0 ||
             IsHiddenByWine(info))
             continue;
         const bool isFolder = S_ISDIR(info.st_mode);
-        if (isFolder != (want == Disk::Want::Folders))
-            continue;
         FoundEntry found;
         found.name = std::move(name.name);
         found.folder = isFolder;

@@ -1,6 +1,6 @@
 // Names between the program's UTF-16 and the UTF-8 bytes of the Unix calls,
 // and which names of a Windows path Wine maps one to one.
-#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/names.h"
 
 #include <ntstatus.h>
 #include <winternl.h>

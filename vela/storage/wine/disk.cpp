@@ -1,4 +1,4 @@
-#include "vela/storage/wine/unix_names.h"
+#include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -110,19 +110,6 @@ bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing
 // Whether the file found for an output is the one `source` names.
 enum class Identity { Same, Other, Unknown };
 
-Identity Compare(const struct stat& output, const WString& source)
-{
-    if (source.empty())
-        return Identity::Other;
-    const UnixName input = FindUnixName(source);
-    if (input.state == UnixName::Unknown)
-        return Identity::Unknown;
-    return input.state == UnixName::Found && input.info.st_dev == output.st_dev &&
-                   input.info.st_ino == output.st_ino
-               ? Identity::Same
-               : Identity::Other;
-}
-
 // Names are found with Unix calls (see unix_names.h), and outputs written
 // with them. What is not plainly so, and every failure whose error is Wine's
 // to give, is handed to Win32 unchanged. Other files are opened through Wine,
@@ -152,7 +139,7 @@ public:
             // nobody may write read-only.
             if (!S_ISREG(name.info.st_mode) || (name.info.st_mode & 0222) == 0)
                 return Fail(ERROR_ACCESS_DENIED);
-            const Identity identity = Compare(name.info, source);
+            const Identity identity = IdentityOf(name.info, source);
             if (identity == Identity::Unknown)
                 return Win32Disk().WriteOutput(path, source, existing, bytes);
             if (identity == Identity::Same)
@@ -182,38 +169,64 @@ public:
     {
         if (path.empty() || path.find(WCHAR(0)) != WString::npos)
             return -1;
+        lastOpened_.clear();
         const std::string exact = ExactUnixPath(path);
         bool missing = true;
-        int fd = exact.empty() ? -1 : OpenRegular(exact, writing, missing);
-        if (fd >= 0 || !missing)
-            return fd;
-        const UnixName name = FindUnixName(path);
-        if (name.state == UnixName::Found)
-            return OpenRegular(name.path, writing, missing);
-        if (name.state == UnixName::Unknown)
-            return OpenRuntimeDescriptor(path, writing);
-        return -1;
+        int fd = exact.empty() ? -1 : OpenRegular(exact, writing, missing, &lastInfo_);
+        if (fd < 0 && missing) {
+            const UnixName name = FindUnixName(path);
+            if (name.state == UnixName::Unknown)
+                return OpenRuntimeDescriptor(path, writing);
+            if (name.state == UnixName::Found)
+                fd = OpenRegular(name.path, writing, missing, &lastInfo_);
+        }
+        if (fd >= 0)
+            lastOpened_ = path;
+        return fd;
     }
 
-    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
-                                       Want want) override
+    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern) override
     {
         const bool everything = pattern == TEXT("*") || pattern == TEXT("*.*");
         if (everything && base.size() + pattern.size() < MAX_PATH) {
-            if (auto listed = ListUnixFolder(base, want))
+            if (auto listed = ListUnixFolder(base))
                 return listed;
         }
-        return Win32Disk().Find(base, pattern, want);
+        return Win32Disk().Find(base, pattern);
     }
+
+private:
+    // The export job's source was opened for the tag library just before its
+    // output is written: its identity needs no second lookup.
+    Identity IdentityOf(const struct stat& output, const WString& source) const
+    {
+        if (source.empty())
+            return Identity::Other;
+        struct stat input = lastInfo_;
+        if (source != lastOpened_) {
+            const UnixName name = FindUnixName(source);
+            if (name.state == UnixName::Unknown)
+                return Identity::Unknown;
+            if (name.state == UnixName::Missing)
+                return Identity::Other;
+            input = name.info;
+        }
+        return input.st_dev == output.st_dev && input.st_ino == output.st_ino ? Identity::Same
+                                                                              : Identity::Other;
+    }
+
+    WString lastOpened_;
+    struct stat lastInfo_ = {};
 };
 
 } // namespace
 
-int OpenRegular(const std::string& unixPath, bool writing, bool& missing)
+int OpenRegular(const std::string& unixPath, bool writing, bool& missing, struct stat* found)
 {
     const int fd = open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
     missing = fd < 0 && errno == ENOENT;
-    struct stat info;
+    struct stat ignored;
+    struct stat& info = found ? *found : ignored;
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         close(fd);
         return -1;

@@ -34,13 +34,6 @@ bool IsPlainName(const WCHAR* name, size_t length);
 // A trailing backslash is accepted when folderSyntax is set.
 bool IsPlainPath(const WString& path, bool folderSyntax);
 
-// Only the bytes are kept: a folder's names stay cached, and the UTF-16 forms
-// would more than double them.
-struct SnapshotName {
-    std::string unixName;
-    unsigned char type;  // readdir's d_type
-};
-
 class UnixFolder;
 
 struct UnixName {
@@ -71,7 +64,9 @@ std::string ExactUnixPath(const WString& path);
 // path. Null when the folder is not plain or cannot be read, or when some
 // name is not UTF-8 or would show differently in Wine. Valid until the next
 // call.
-const std::vector<SnapshotName>* PlainNamesOf(const WString& folder, std::string& unixPath);
+// Only the bytes are kept: a folder's names stay cached, and the UTF-16
+// forms would more than double them.
+const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath);
 
 // Tells the folder's snapshot that this process has just created the file
 // of a Missing result, so that the next lookup need not read the folder again.
@@ -81,13 +76,14 @@ void NoteCreated(const UnixName& name);
 // that Wine's FindFirstFileW/FindNextFileW give for "*". Null when the
 // folder is not plain or holds a name that Wine would show differently; the
 // caller then asks Win32.
-std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Disk::Want want);
+std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base);
 
 // A descriptor on a regular file, or -1. A folder is no file to read, and a
 // pipe would stall the open, so it is opened without waiting and checked
 // before use (for a regular file the flag changes nothing). `missing` tells
-// that nothing has the name as spelt.
-int OpenRegular(const std::string& unixPath, bool writing, bool& missing);
+// that nothing has the name as spelt; `found`, when given, receives its stat.
+int OpenRegular(const std::string& unixPath, bool writing, bool& missing,
+                struct stat* found = nullptr);
 
 // Wine gives new files with these extensions execute permission.
 bool IsProgramName(const std::string& path);
