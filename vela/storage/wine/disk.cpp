@@ -154,8 +154,7 @@ public:
             return Win32Disk().WriteOutput(path, source, existing, bytes);
         if (WriteAll(fd.Get(), bytes) && fd.Close() &&
             MoveIntoPlace(partial, name.path, existing)) {
-            if (!found)
-                NoteCreated(name);
+            NoteWritten(name);
             return OutputResult::Written;
         }
         const DWORD error = ErrorOf(errno);

@@ -76,6 +76,13 @@ public:
         changed_ = changed;
     }
 
+    // This process has changed the folder but not its names.
+    void Touched(const timespec& changed)
+    {
+        if (read_)
+            changed_ = changed;
+    }
+
     void Forget()
     {
         read_ = false;
@@ -232,7 +239,6 @@ UnixName FindUnixName(const WString& path)
     if (folder == nullptr)
         return result;
 
-    result.folder = folder;
     result.path = Join(folder->unixPath, leaf);
     if (stat(result.path.c_str(), &result.info) == 0) {
         result.state = UnixName::Found;
@@ -240,6 +246,7 @@ UnixName FindUnixName(const WString& path)
     }
     if (errno != ENOENT || !folder->Refresh())
         return result;
+    result.folder = folder;
     const std::string* match = folder->Match(UpperCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
     if (match == nullptr) {
         result.state = UnixName::Missing;
@@ -251,13 +258,17 @@ UnixName FindUnixName(const WString& path)
     return result;
 }
 
-void NoteCreated(const UnixName& name)
+void NoteWritten(const UnixName& name)
 {
+    if (name.folder == nullptr)
+        return;
     struct stat info;
-    if (stat(name.folder->unixPath.c_str(), &info) == 0)
+    if (stat(name.folder->unixPath.c_str(), &info) != 0)
+        name.folder->Forget();
+    else if (name.state == UnixName::Missing)
         name.folder->Add(name.path.substr(name.path.rfind('/') + 1), info.st_mtim);
     else
-        name.folder->Forget();
+        name.folder->Touched(info.st_mtim);
 }
 
 } // namespace vela

@@ -46,8 +46,8 @@ struct UnixName {
     // Found: the entry's Unix path. Missing: where a new file of that name goes.
     std::string path;
     struct stat info = {};
-    // Found or Missing: the folder's snapshot (see NoteCreated), valid until
-    // the next lookup.
+    // The folder's snapshot when it was brought up to date for this lookup
+    // (see NoteWritten), valid until the next lookup.
     UnixFolder* folder = nullptr;
 };
 
@@ -68,9 +68,10 @@ std::string ExactUnixPath(const WString& path);
 // forms would more than double them.
 const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath);
 
-// Tells the folder's snapshot that this process has just created the file
-// of a Missing result, so that the next lookup need not read the folder again.
-void NoteCreated(const UnixName& name);
+// Tells the folder's snapshot that this process has just written the file
+// of a Found or Missing result, through a partial file renamed onto it, so
+// that the next lookup need not read the folder again.
+void NoteWritten(const UnixName& name);
 
 // A folder listed with readdir and stat, in the order and with the details
 // that Wine's FindFirstFileW/FindNextFileW give for "*". Null when the
