@@ -1,17 +1,15 @@
 #include "app/job_inputs.h"
 
-#include <windows.h>
+#include "vela/storage/disk.h"
 
 #include <algorithm>
 
 namespace {
 
-// FNV-1a over the upper-case code units, the folding by which the system
-// matches file names.
-uint64_t FoldedHash(WString path)
+// FNV-1a over the code units folded as the disk matches names.
+uint64_t FoldedHash(const WString& name)
 {
-    if (!path.empty())
-        CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+    const WString path = vela::FoldNameCase(name);
     uint64_t hash = 14695981039346656037ull;
     for (WCHAR c : path)
         hash = (hash ^ static_cast<uint16_t>(c)) * 1099511628211ull;

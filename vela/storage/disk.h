@@ -54,6 +54,12 @@ enum class OutputResult {
     Failed      // nothing was written; the last error says why
 };
 
+// Each code unit in upper case by the table the platform matches file names
+// with (Wine's own under Winelib): two names are one file when these agree.
+// Everything that asks whether two names are one file uses it; only the
+// export job's ".mp3" test folds ASCII letters alone, by its own rule.
+WString FoldNameCase(const WString& name);
+
 // An output is written under its own name followed by this, in its own
 // folder, and renamed when complete. Such a name is only ever left behind by
 // a process that died while writing; the next write of that output replaces

@@ -10,17 +10,10 @@ const WCHAR kPartialSuffix[] = TEXT(".tagscribe-partial");
 
 bool IsPartialOutput(const WString& name)
 {
-    const size_t length = sizeof(kPartialSuffix) / sizeof(WCHAR) - 1;
-    if (name.size() <= length)
-        return false;
-    for (size_t i = 0; i < length; ++i) {
-        WCHAR c = name[name.size() - length + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<WCHAR>(c - 'A' + 'a');
-        if (c != kPartialSuffix[i])
-            return false;
-    }
-    return true;
+    static const WString suffix = FoldNameCase(kPartialSuffix);
+    const size_t length = suffix.size();
+    return name.size() > length &&
+           FoldNameCase(name.substr(name.size() - length)) == suffix;
 }
 
 OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,

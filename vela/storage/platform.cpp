@@ -1,5 +1,5 @@
-// What Windows and Winelib do differently below the Disk interface; under
-// Winelib vela/storage/wine/platform.cpp takes this file's place.
+// The Windows build's own part of the disk layer; Winelib builds
+// vela/storage/wine/platform.cpp instead (see CMakeLists.txt).
 #include "vela/storage/disk.h"
 
 #include <fcntl.h>
@@ -20,6 +20,14 @@ int OpenRuntimeDescriptor(const WString& path, bool writing)
 void CloseDescriptor(int fd)
 {
     _close(fd);
+}
+
+WString FoldNameCase(const WString& name)
+{
+    WString upper = name;
+    if (!upper.empty())
+        CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    return upper;
 }
 
 } // namespace vela

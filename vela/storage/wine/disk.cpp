@@ -126,7 +126,8 @@ public:
     OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
                              const std::string& bytes) override
     {
-        const UnixName name = FindUnixName(path);
+        // Outputs are mostly new: their folder's snapshot answers at once.
+        const UnixName name = FindUnixName(path, false);
         const bool found = name.state == UnixName::Found;
         if (name.state == UnixName::Unknown || (found && S_ISDIR(name.info.st_mode)) ||
             IsProgramName(name.path))

@@ -98,7 +98,7 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base)
     for (const std::string& entry : *snapshot) {
         Listed name{{}, {}, &entry};
         FromUtf8(entry.c_str(), name.name);  // known to be UTF-8
-        name.upper = UpperCase(name.name);
+        name.upper = FoldNameCase(name.name);
         names.push_back(std::move(name));
     }
     std::sort(names.begin(), names.end(), Before);

@@ -135,7 +135,7 @@ private:
             return;
         }
         plain_ = plain_ && IsPlainName(name.data(), name.size());
-        byUpper_.emplace(UpperCase(name), names_.size());
+        byUpper_.emplace(FoldNameCase(name), names_.size());
         names_.push_back(unixName);
     }
 
@@ -231,7 +231,7 @@ std::string ExactUnixPath(const WString& path)
     return folder ? Join(folder->unixPath, leaf) : std::string();
 }
 
-UnixName FindUnixName(const WString& path)
+UnixName FindUnixName(const WString& path, bool exactFirst)
 {
     UnixName result;
     std::string leaf;
@@ -240,14 +240,14 @@ UnixName FindUnixName(const WString& path)
         return result;
 
     result.path = Join(folder->unixPath, leaf);
-    if (stat(result.path.c_str(), &result.info) == 0) {
+    if (exactFirst && stat(result.path.c_str(), &result.info) == 0) {
         result.state = UnixName::Found;
         return result;
     }
-    if (errno != ENOENT || !folder->Refresh())
+    if ((exactFirst && errno != ENOENT) || !folder->Refresh())
         return result;
     result.folder = folder;
-    const std::string* match = folder->Match(UpperCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
+    const std::string* match = folder->Match(FoldNameCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
     if (match == nullptr) {
         result.state = UnixName::Missing;
         return result;

@@ -24,9 +24,6 @@ namespace vela {
 bool FromUtf8(const char* bytes, WString& out);
 // False for an unpaired surrogate, which no Unix name can carry.
 bool ToUtf8(const WString& text, std::string& out);
-// Each code unit in upper case through the system's case table, the same
-// table by which Wine compares and sorts names.
-WString UpperCase(const WString& text);
 
 // One name, seen in place: one that Wine maps to the same Unix name and shows
 // unchanged in a listing.
@@ -51,7 +48,9 @@ struct UnixName {
     UnixFolder* folder = nullptr;
 };
 
-UnixName FindUnixName(const WString& path);
+// The name as spelt is tried first; without `exactFirst` the folder's
+// snapshot is asked at once, which spares a call for a name that is new.
+UnixName FindUnixName(const WString& path, bool exactFirst = true);
 
 // The Unix path that a plain path names when its letters are exactly those
 // on disk, with no call beyond converting the folder once; empty when the

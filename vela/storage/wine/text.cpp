@@ -35,7 +35,7 @@ bool FromUtf8(const char* bytes, WString& out)
     return status == STATUS_SUCCESS;
 }
 
-WString UpperCase(const WString& text)
+WString FoldNameCase(const WString& text)
 {
     WString upper(text);
     for (WCHAR& c : upper)
