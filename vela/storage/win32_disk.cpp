@@ -185,6 +185,7 @@ public:
             return OutputResult::Failed;
         DWORD done = 0;
         const DWORD size = static_cast<DWORD>(bytes.size());
+        SetLastError(ERROR_SUCCESS);  // a short write sets none
         const bool written = (size == 0 || file.Write(bytes.data(), size, done)) && done == size;
         if (!written && GetLastError() == ERROR_SUCCESS)
             SetLastError(ERROR_DISK_FULL);
@@ -194,7 +195,7 @@ public:
             return OutputResult::Written;
         const DWORD error = GetLastError();
         DeleteFileW(partial.c_str());
-        return Fail(error);
+        return Fail(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
     }
 
     int OpenDescriptor(const WString& path, bool writing) override
