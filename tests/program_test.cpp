@@ -76,7 +76,7 @@ TEST(Program, InteractiveRunSavesTheOptionsThatLaterBatchRunsUse)
     // current folder as ".txt".
     TempDir current;
     run = RunProgram(program.Path(), TEXT("\"\""), current.Path());
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 1u);  // no track of that name could be read
     EXPECT_EQ(run.shown, 0);
     EXPECT_TRUE(FileExists(current / TEXT(".txt")));
     EXPECT_EQ(ReadBytes(current / TEXT(".txt")), "");
@@ -116,7 +116,10 @@ HWND ForegroundAfterSettling(HWND expected)
 
 } // namespace
 
-TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
+// A second start without paths raises the open dialog; one with paths has
+// the dialog export them and exits with the export's status. What other
+// processes send the dialog is checked before it is read.
+TEST(Program, SecondStartRaisesTheDialogOrHandsItsPathsOver)
 {
     ProgramCopy program;
     ASSERT_FALSE(program.Path().empty());
@@ -125,17 +128,49 @@ TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
     const HWND dialog = WaitForMainDialog(first.ProcessId());
     ASSERT_NE(dialog, nullptr);
 
+    ForegroundHolder holder;
+    ASSERT_EQ(ForegroundAfterSettling(holder.hwnd()), holder.hwnd());
+    RunResult second = RunProgram(program.Path(), WString());
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(second.shown, 0);
+    EXPECT_EQ(ForegroundAfterSettling(dialog), dialog);
+
     TempDir dir;
     WriteTrack(dir / TEXT("song.mp3"), "lyrics");
-    ForegroundHolder holder;
-    for (const WString& arguments : {Quoted(dir / TEXT("song.mp3")), WString()}) {
-        SetForegroundWindow(holder.hwnd());
-        ASSERT_EQ(ForegroundAfterSettling(holder.hwnd()), holder.hwnd());
-        const RunResult second = RunProgram(program.Path(), arguments);
-        EXPECT_EQ(second.exitCode, 0u) << Utf8(arguments);
-        EXPECT_EQ(second.shown, 0) << Utf8(arguments);
-        EXPECT_EQ(ForegroundAfterSettling(dialog), dialog) << Utf8(arguments);
+    ASSERT_TRUE(MakeFolder(dir / TEXT("blocked.txt")));
+    WriteTrack(dir / TEXT("blocked.mp3"), "blocked");
+    second = RunProgram(program.Path(), Quoted(dir / TEXT("song.mp3")));
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(second.shown, 0);
+    EXPECT_EQ(ReadBytes(dir / TEXT("song.txt")), "lyrics");
+    EXPECT_EQ(RunProgram(program.Path(), Quoted(dir / TEXT("blocked.mp3"))).exitCode, 1u);
+
+    const WString unterminated = dir / TEXT("song.mp3");
+    const std::string odd(3, 'x');
+    const std::vector<BYTE> oversized(128 * 1024 + 2, 'x');
+    const struct {
+        const char* what;
+        ULONG_PTR kind;
+        DWORD size;
+        const void* data;
+    } refused[] = {
+        {"another kind", 1, 4, TEXT("a\0")},
+        {"no data", 0x54534331, 0, nullptr},
+        {"odd length", 0x54534331, 3, odd.data()},
+        {"unterminated", 0x54534331,
+         static_cast<DWORD>(unterminated.size() * sizeof(WCHAR)), unterminated.data()},
+        {"oversized", 0x54534331, static_cast<DWORD>(oversized.size()), oversized.data()},
+    };
+    DeleteFileW((dir / TEXT("song.txt")).c_str());
+    for (const auto& request : refused) {
+        COPYDATASTRUCT data = {request.kind, request.size, const_cast<void*>(request.data)};
+        DWORD_PTR result = 1;
+        EXPECT_TRUE(SendMessageTimeoutW(dialog, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                        SMTO_NORMAL, 10000, &result))
+            << request.what;
+        EXPECT_EQ(result, 0u) << request.what;
     }
+    EXPECT_TRUE(IsWindow(dialog));
     EXPECT_FALSE(FileExists(dir / TEXT("song.txt")));
     EXPECT_FALSE(FileExists(program.SettingsPath()));
 

@@ -1,6 +1,7 @@
 // What Windows and Winelib do differently below the Disk interface; under
 // Winelib vela/storage/wine/platform.cpp takes this file's place.
 #include "vela/storage/disk.h"
+#include "vela/storage/user_path.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -20,6 +21,15 @@ int OpenRuntimeDescriptor(const WString& path, bool writing)
 void CloseDescriptor(int fd)
 {
     _close(fd);
+}
+
+} // namespace vela
+
+namespace vela {
+
+WString UserPath(const WString& path)
+{
+    return path;
 }
 
 } // namespace vela

@@ -1,4 +1,5 @@
 #include "vela/storage/disk.h"
+#include "vela/storage/user_path.h"
 
 #include "vela/storage/wine/unix_names.h"
 
@@ -29,6 +30,31 @@ int OpenRuntimeDescriptor(const WString& path, bool writing)
 void CloseDescriptor(int fd)
 {
     close(fd);
+}
+
+} // namespace vela
+
+namespace vela {
+
+WString UserPath(const WString& path)
+{
+    const bool drivePath = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+    if (drivePath && path.find(WCHAR(0)) == WString::npos) {
+        if (char* unixPath = wine_get_unix_file_name(path.c_str())) {
+            WString shown;
+            const bool utf8 = FromUtf8(unixPath, shown);
+            HeapFree(GetProcessHeap(), 0, unixPath);
+            if (utf8)
+                return shown;
+        }
+        return path;
+    }
+    WString shown = path;
+    for (WCHAR& c : shown) {
+        if (c == '\\')
+            c = '/';
+    }
+    return shown;
 }
 
 } // namespace vela

@@ -214,6 +214,7 @@ public:
             return OpenRegular(name.path, writing, missing);
         if (name.state == UnixName::Unknown)
             return OpenRuntimeDescriptor(path, writing);
+        SetLastError(ERROR_FILE_NOT_FOUND);
         return -1;
     }
 
@@ -231,13 +232,38 @@ public:
 
 } // namespace
 
+// The Win32 error that Wine gives for a failed Unix open.
+DWORD OpenError(int unixError)
+{
+    switch (unixError) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EMFILE:
+    case ENFILE:
+        return ERROR_TOO_MANY_OPEN_FILES;
+    default:
+        return ERROR_READ_FAULT;
+    }
+}
+
 int OpenRegular(const std::string& unixPath, bool writing, bool& missing)
 {
     const int fd = open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
     missing = fd < 0 && errno == ENOENT;
+    if (fd < 0)
+        SetLastError(OpenError(errno));
     struct stat info;
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);  // as CreateFileW on a folder
         return -1;
     }
     return fd;
