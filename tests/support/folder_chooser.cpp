@@ -1,5 +1,7 @@
 #include "tests/support/folder_chooser.h"
 
+#include "app/paths.h"
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -34,6 +36,36 @@ bool ReadChooserSelection(HWND chooser, WString& selected, bool& visible)
     std::memcpy(&rect, &info.hItem, sizeof info.hItem);  // TVM_GETITEMRECT reads the item here
     visible = SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)) != 0;
     return true;
+}
+
+// Wine 8's chooser finds its start folder by comparing item IDs that carry
+// each folder's last access time, in 2 s steps, and its own look-up reads the
+// folders: when a step passes in between, the IDs differ and the start is not
+// selected (about one chooser in eight, 2026-12). An access time ahead of the
+// folder's change times is one that Linux's relatime leaves alone.
+void HoldAccessTimes(WString folder)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ahead;
+    ahead.LowPart = now.dwLowDateTime;
+    ahead.HighPart = now.dwHighDateTime;
+    ahead.QuadPart += 3600ull * 10000000;  // an hour
+    const FILETIME accessed = {ahead.LowPart, ahead.HighPart};
+    // Down to the drive's root, which the IDs do not date.
+    while (folder.size() > 3) {
+        HANDLE h = CreateFileW(folder.c_str(), FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            SetFileTime(h, nullptr, &accessed, nullptr);
+            CloseHandle(h);
+        }
+        const WString parent = ParentFolder(folder);
+        if (parent.size() >= folder.size())
+            break;
+        folder = parent;
+    }
 }
 
 struct Answering {
@@ -83,11 +115,12 @@ void CALLBACK GiveUp(HWND, UINT, UINT_PTR timer, DWORD)
 
 } // namespace
 
-ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
+ChooserAnswer AnswerChooser(HWND owner, const WString& start, WPARAM button,
                             const std::function<void()>& open,
                             const std::function<void()>& beforeAnswer)
 {
-    Answering state{owner, startLeaf, button, beforeAnswer, nullptr, ChooserAnswer()};
+    HoldAccessTimes(start);
+    Answering state{owner, LeafName(start), button, beforeAnswer, nullptr, ChooserAnswer()};
     answering = &state;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, AnswerWhenIdle, nullptr, GetCurrentThreadId());
     const UINT_PTR timer = SetTimer(nullptr, 0, 10000, GiveUp);

@@ -12,9 +12,9 @@ struct ChooserAnswer {
 
 // Runs open, which shows a chooser owned by owner and returns once it is
 // closed, and answers the chooser from a hook on this thread, as soon as its
-// modal loop is idle with the start folder startLeaf selected: beforeAnswer
-// runs and button is pressed. A chooser still without that selection after
-// 10 s is cancelled, unanswered.
-ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
+// modal loop is idle with the folder start selected: beforeAnswer runs and
+// button is pressed. A chooser still without that selection after 10 s is
+// cancelled, unanswered.
+ChooserAnswer AnswerChooser(HWND owner, const WString& start, WPARAM button,
                             const std::function<void()>& open,
                             const std::function<void()>& beforeAnswer = nullptr);
