@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -43,17 +44,15 @@ bool ReadChooserSelection(HWND chooser, WString& selected, bool& visible)
 // folders: when a step passes in between, the IDs differ and the start is not
 // selected (about one chooser in eight, 2026-12). An access time ahead of the
 // folder's change times is one that Linux's relatime leaves alone.
-void HoldAccessTimes(WString folder)
+void HoldAccessTimes(const WString& start)
 {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER ahead;
-    ahead.LowPart = now.dwLowDateTime;
-    ahead.HighPart = now.dwHighDateTime;
-    ahead.QuadPart += 3600ull * 10000000;  // an hour
-    const FILETIME accessed = {ahead.LowPart, ahead.HighPart};
+    const uint64_t later =
+        ((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) + 3600ull * 10000000;
+    const FILETIME accessed = {DWORD(later), DWORD(later >> 32)};
     // Down to the drive's root, which the IDs do not date.
-    while (folder.size() > 3) {
+    for (WString folder = start; folder.size() > 3; folder = ParentFolder(folder)) {
         HANDLE h = CreateFileW(folder.c_str(), FILE_WRITE_ATTRIBUTES,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -61,10 +60,6 @@ void HoldAccessTimes(WString folder)
             SetFileTime(h, nullptr, &accessed, nullptr);
             CloseHandle(h);
         }
-        const WString parent = ParentFolder(folder);
-        if (parent.size() >= folder.size())
-            break;
-        folder = parent;
     }
 }
 
