@@ -102,14 +102,18 @@ private:
     HWND window_;
 };
 
-// Activation moves between processes through the X server: wait for it.
+// Activation moves between processes through the X server: wait for it. The
+// holder's thread hears of every change, as a message or an X event.
 HWND ForegroundAfterSettling(HWND expected)
 {
-    for (int i = 0; i < 100 && GetForegroundWindow() != expected; ++i) {
+    const DWORD start = GetTickCount();
+    DWORD waited = 0;
+    while (GetForegroundWindow() != expected && waited < 2000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2000 - waited, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
-        Sleep(20);
+        waited = GetTickCount() - start;
     }
     return GetForegroundWindow();
 }
@@ -204,15 +208,6 @@ int MissingOutputs(const BatchFolder& folder)
     return missing;
 }
 
-bool AnyRunning(const std::vector<std::unique_ptr<ChildRun>>& runs)
-{
-    for (const auto& run : runs) {
-        if (run->Running())
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // A batch run never publishes its hidden window: a start that deferred to it
@@ -232,12 +227,16 @@ TEST(Program, BatchRunsStartedTogetherAllExport)
         runs.push_back(std::make_unique<ChildRun>());
         ASSERT_TRUE(runs.back()->Start(program.Path(), Quoted(folders[i].dir.Path())));
     }
+    std::vector<HANDLE> processes;
+    for (const auto& run : runs)
+        processes.push_back(run->Process());
+    // No handle announces the block: it is looked for between waits on the
+    // runs' ends.
     bool published = false;
     const DWORD start = GetTickCount();
-    while (AnyRunning(runs) && GetTickCount() - start < 60000) {
+    while (WaitForMultipleObjects(Runs, processes.data(), TRUE, 1) == WAIT_TIMEOUT &&
+           GetTickCount() - start < 60000)
         published = published || InstanceBlockPublished();
-        Sleep(1);
-    }
     EXPECT_FALSE(published);
     for (int i = 0; i < Runs; ++i) {
         EXPECT_EQ(runs[i]->Wait(), 0u) << "run " << i;
@@ -251,16 +250,24 @@ TEST(Program, InteractiveStartDuringABatchRunOpensItsDialog)
     ASSERT_FALSE(program.Path().empty());
     BatchFolder folder;
     FillFolder(folder, 0, 400);
+    HANDLE outputs = FindFirstChangeNotificationW(folder.dir.Path().c_str(), FALSE,
+                                                  FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(outputs, INVALID_HANDLE_VALUE);
     ChildRun batch;
     ASSERT_TRUE(batch.Start(program.Path(), Quoted(folder.dir.Path())));
-    // Wait until the export is under way: its first outputs are there.
-    while (batch.Running() && NamesIn(folder.dir.Path()).size() == folder.lyrics.size())
-        Sleep(5);
+    // Once the export is under way (its first output is there), the batch is
+    // held still until the interactive run has shown its dialog.
+    const HANDLE events[] = {outputs, batch.Process()};
+    const DWORD first = WaitForMultipleObjects(2, events, FALSE, 30000);
+    FindCloseChangeNotification(outputs);
+    ASSERT_EQ(first, WAIT_OBJECT_0);
+    ASSERT_NE(SuspendThread(batch.Thread()), DWORD(-1));
     EXPECT_TRUE(batch.Running());
 
     ChildRun interactive;
     ASSERT_TRUE(interactive.Start(program.Path(), WString()));
     const HWND dialog = WaitForMainDialog(interactive.ProcessId());
+    ResumeThread(batch.Thread());
     ASSERT_NE(dialog, nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(interactive.Wait(), 0u);

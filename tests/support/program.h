@@ -48,6 +48,8 @@ public:
     bool Start(const WString& program, const WString& arguments,
                const WString& folder = WString());
     DWORD ProcessId() const { return process_.dwProcessId; }
+    HANDLE Process() const { return process_.hProcess; }
+    HANDLE Thread() const { return process_.hThread; }
     // True while the started process has not ended.
     bool Running() const;
     // The exit code, or -1 after killing a run that outlasted the timeout.
