@@ -15,15 +15,16 @@ bool RunsOnWine()
 // Observed under Wine 8 with Openbox on Xvfb (2026-12): SetForegroundWindow
 // changes only Wine's own foreground window and never asks the window
 // manager (this X11 driver sends no _NET_ACTIVE_WINDOW), so a dialog covered
-// by another program stays behind. FlashWindowEx fails for another process's
-// window and, from the dialog's own process, sends its demands-attention
-// request to the root window with SubstructureNotifyMask only, which Openbox
-// does not select: no state was set either way. What works is mapping the
-// window again: the window manager judges it as a new window and either
-// raises and focuses it or, when it prevents focus stealing, sets
-// _NET_WM_STATE_DEMANDS_ATTENTION (Openbox does both). On Windows the
-// starting process may take the foreground; where it may not, the taskbar
-// button flashes until the user comes to the window.
+// by another program stays behind. FlashWindowEx returns FALSE for another
+// process's window and sends nothing; from the dialog's own process it sends
+// its demands-attention request to the root window with SubstructureNotify
+// only, which Openbox does not listen for: no state was set either way. What
+// works is mapping the window again: the window manager judges it as a new
+// window, and raises and focuses it, or, where it prevents focus stealing,
+// flags it _NET_WM_STATE_DEMANDS_ATTENTION (Openbox's rule for a new window
+// it will not focus). Openbox raised and focused it in every try here. On
+// Windows the starting process may take the foreground; where it may not,
+// the taskbar button flashes until the user comes to the window.
 void BringToFront(HWND window)
 {
     if (IsIconic(window))
