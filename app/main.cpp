@@ -8,6 +8,7 @@
 #include "app/instance_block.h"
 #include "app/tagscribe.h"
 #include "res/resource.h"
+#include "vela/ui/bring_to_front.h"
 #include "vela/ui/dialog.h"
 #include "vela/ui/module.h"
 
@@ -57,7 +58,7 @@ int Run(HINSTANCE instance, const WCHAR* commandLine)
         const HWND running = ReadWindowHandle(block);
         if (interactive && (running == nullptr || IsWindow(running))) {
             if (running)
-                SetForegroundWindow(running);
+                vela::BringToFront(running);
             return 0;
         }
         if (running && IsWindow(running)) {

@@ -18,7 +18,8 @@ class CheckBox;
 class EditBox;
 } // namespace vela
 
-// The settings file: the executable's path with the extension ".dat".
+// The settings file: the executable's path with the extension ".dat"; for a
+// variant of the program, the file of the program it names.
 WString DefaultSettingsPath();
 
 class Tagscribe : public vela::Dialog {

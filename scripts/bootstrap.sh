@@ -11,7 +11,7 @@ packages=(
   locales fonts-ipafont-gothic
   g++-mingw-w64-i686 libz-mingw-w64-dev
   tidy time
-  desktop-file-utils imagemagick
+  desktop-file-utils imagemagick xdg-utils libglib2.0-bin
 )
 
 missing=()

@@ -52,7 +52,7 @@ launch() {  # launch ARGS...: from the work folder without a display, bounded
 # Usage and options: nothing is run.
 launch --help; rc=$?
 check "--help exits with 0" [ $rc -eq 0 ]
-check "--help prints the usage" contains "$(cat "$work/out")" "Usage: ./tagscribe [PATH...]"
+check "--help prints the usage" contains "$(cat "$work/out")" "Usage: ./tagscribe [--utf8] [PATH...]"
 launch -h; check "-h is --help" contains "$(cat "$work/out")" "Usage:"
 launch --frobnicate; rc=$?
 check "an unknown option exits with 2" [ $rc -eq 2 ]

@@ -274,3 +274,17 @@ TEST(Program, InteractiveStartDuringABatchRunOpensItsDialog)
     EXPECT_EQ(batch.Wait(), 0u);
     EXPECT_EQ(MissingOutputs(folder), 0);
 }
+
+// The variant's manifest makes the process's ANSI code page 65001 under any
+// locale, so the export's ANSI conversion writes UTF-8.
+TEST(Program, Utf8VariantRunsUnderCodePage65001)
+{
+    ProgramCopy program(TEXT("tagscribe-utf8.exe.so"));
+    ASSERT_FALSE(program.Path().empty());
+    TempDir dir;
+    const std::string lyrics = "夜の電車 — Größe";
+    ASSERT_TRUE(WriteBytes(dir / TEXT("track.mp3"),
+                           mp3::FileWithLyrics(lyrics, 4, mp3::Encoding::Utf8)));
+    EXPECT_EQ(RunProgram(program.Path(), Quoted(dir / TEXT("track.mp3"))).exitCode, 0u);
+    EXPECT_EQ(ReadBytes(dir / TEXT("track.txt")), lyrics);
+}

@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <vector>
 
-ProgramCopy::ProgramCopy()
+ProgramCopy::ProgramCopy(const WString& name)
 {
     // The runner is build\tests\tagscribe_tests.exe(.so); the program is
     // build\tagscribe.exe.so.
-    const WString built = ParentFolder(ParentFolder(ModulePath())) + TEXT("\\tagscribe.exe.so");
-    const WString copy = dir_ / TEXT("tagscribe.exe.so");
+    const WString built = ParentFolder(ParentFolder(ModulePath())) + TEXT("\\") + name;
+    const WString copy = dir_ / name;
     if (CopyFileW(built.c_str(), copy.c_str(), TRUE))
         path_ = copy;
 }

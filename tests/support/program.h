@@ -9,7 +9,8 @@
 // A copy of the built program in a folder of its own.
 class ProgramCopy {
 public:
-    ProgramCopy();
+    // name: the built program's file, or its UTF-8 variant's.
+    explicit ProgramCopy(const WString& name = TEXT("tagscribe.exe.so"));
     // Empty when the program could not be found or copied.
     const WString& Path() const { return path_; }
     // Where the copy keeps its options.
