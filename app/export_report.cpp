@@ -66,6 +66,8 @@ WString FormatReport(const ExportReport& report)
     WString text;
     for (const ExportFailure& failure : report.failures)
         text += prefix + vela::UserPath(failure.path) + TEXT(": ") + Reason(failure) + TEXT("\n");
+    // A UTF-8 run loses only what no encoding holds: unpaired surrogates.
+    const WString hint = GetACP() == CP_UTF8 ? WString() : WString(TEXT("; --utf8 keeps them"));
     for (const LossyOutput& output : report.lossy) {
         const CodePageLoss& loss = output.loss;
         const WCHAR* how = loss.asDefault == loss.lost ? TEXT("written as ?")
@@ -73,8 +75,8 @@ WString FormatReport(const ExportReport& report)
                                                        : TEXT("written as ? or look-alikes");
         text += prefix + vela::UserPath(output.path) + TEXT(": ") +
                 Count(loss.lost, loss.lost == 1 ? TEXT("character") : TEXT("characters")) +
-                TEXT(" not in code page ") + Number(GetACP()) + TEXT(" (") + how +
-                TEXT("; --utf8 keeps them)\n");
+                TEXT(" not in code page ") + Number(GetACP()) + TEXT(" (") + how + hint +
+                TEXT(")\n");
     }
     text += prefix + Count(report.exported, TEXT("exported, ")) +
             Count(report.withoutLyrics, TEXT("without lyrics, ")) +
