@@ -5,6 +5,8 @@
 // belongs to the system and cannot be switched per process.
 #include "vela/text.h"
 
+#include <initializer_list>
+
 // The code page a child run was started for; 0 in the runner itself.
 UINT ChildCodePage();
 
@@ -13,3 +15,6 @@ UINT ChildCodePage();
 // of them to pass there. Programs that those tests start inherit the code
 // page.
 void ExpectPassUnderOtherCodePages(const WString& filter, int count);
+// The same under each of `codePages` (1252, 932, 1251, 1253 or 1255).
+void ExpectPassUnderCodePages(const WString& filter, int count,
+                              std::initializer_list<UINT> codePages);

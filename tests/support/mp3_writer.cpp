@@ -246,6 +246,14 @@ Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes)
     return frame;
 }
 
+Frame UserTextFrame(int version, const std::string& description, const std::string& value,
+                    Encoding encoding)
+{
+    Frame frame = TextFrame(version == 2 ? "TXX" : "TXXX", description, encoding);
+    frame.body += Terminator(encoding) + EncodeText(value, encoding);
+    return frame;
+}
+
 Frame TextFrame(const std::string& id, const std::string& text, Encoding encoding)
 {
     Frame frame;

@@ -86,6 +86,9 @@ Frame LyricsFrame(int version, const std::string& lyrics, Encoding encoding = En
 // A lyrics frame flagged ISO-8859-1 whose text is `bytes` exactly as given:
 // how many taggers stored UTF-8 or an ANSI code page such as Shift_JIS.
 Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes);
+// A user-defined text frame, TXXX (TXX for version 2): description, value.
+Frame UserTextFrame(int version, const std::string& description, const std::string& value,
+                    Encoding encoding = Encoding::Latin1);
 // A text frame such as TIT2 (TT2 for version 2).
 Frame TextFrame(const std::string& id, const std::string& text,
                 Encoding encoding = Encoding::Latin1);

@@ -1,0 +1,215 @@
+#include "vela/media/stored_tag.h"
+
+namespace vela {
+
+namespace {
+
+const unsigned char kTagUnsynchronised = 0x80;
+const unsigned char kTagExtendedHeader = 0x40;
+// ID3v2.4 frame format flags.
+const unsigned kV4Grouped = 0x0040;
+const unsigned kV4Compressed = 0x0008;
+const unsigned kV4Encrypted = 0x0004;
+const unsigned kV4Unsynchronised = 0x0002;
+const unsigned kV4DataLength = 0x0001;
+// ID3v2.3: compressed, encrypted, grouped.
+const unsigned kV3Encoded = 0x00E0;
+
+unsigned Byte(const std::string& bytes, size_t at)
+{
+    return static_cast<unsigned char>(bytes[at]);
+}
+
+std::uint32_t BigEndian(const std::string& bytes, size_t at, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value = value << 8 | Byte(bytes, at + i);
+    return value;
+}
+
+// False when a byte has its top bit set: then these are no syncsafe digits.
+bool Syncsafe(const std::string& bytes, size_t at, std::uint32_t& value)
+{
+    value = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (Byte(bytes, at + i) & 0x80)
+            return false;
+        value = value << 7 | Byte(bytes, at + i);
+    }
+    return true;
+}
+
+void PutBigEndian(std::string& out, std::uint32_t value, int count)
+{
+    for (int i = count - 1; i >= 0; --i)
+        out += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+void PutSyncsafe(std::string& out, std::uint32_t value)
+{
+    for (int i = 3; i >= 0; --i)
+        out += static_cast<char>(value >> (7 * i) & 0x7F);
+}
+
+// FF 00 back to FF.
+std::string Resynchronise(const std::string& bytes, size_t from)
+{
+    std::string out = bytes.substr(0, from);
+    for (size_t i = from; i < bytes.size(); ++i) {
+        out += bytes[i];
+        if (Byte(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == 0)
+            ++i;
+    }
+    return out;
+}
+
+bool ValidId(const std::string& id)
+{
+    for (char c : id)
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    return true;
+}
+
+bool AllZero(const std::string& bytes, size_t from)
+{
+    return bytes.find_first_not_of('\0', from) == std::string::npos;
+}
+
+// Where the ID3v2.4 frame's own data starts: after the data length indicator.
+size_t V4DataStart(const StoredFrame& frame)
+{
+    return frame.flags & kV4DataLength ? 4 : 0;
+}
+
+bool SplitFrames(const std::string& body, int version, bool plainSizes,
+                 std::vector<StoredFrame>& frames)
+{
+    const size_t idLength = version == 2 ? 3 : 4;
+    const size_t headerLength = version == 2 ? 6 : 10;
+    size_t at = 0;
+    while (at + headerLength <= body.size()) {
+        if (body[at] == 0)
+            return AllZero(body, at);  // padding
+        StoredFrame frame;
+        frame.id = body.substr(at, idLength);
+        std::uint32_t size;
+        if (version == 2)
+            size = BigEndian(body, at + 3, 3);
+        else if (version == 3 || plainSizes)
+            size = BigEndian(body, at + 4, 4);
+        else if (!Syncsafe(body, at + 4, size))
+            return false;
+        frame.flags = version == 2 ? 0 : BigEndian(body, at + 8, 2);
+        if (!ValidId(frame.id) || size > body.size() - at - headerLength)
+            return false;
+        frame.data = body.substr(at + headerLength, size);
+        frames.push_back(std::move(frame));
+        at += headerLength + size;
+    }
+    return AllZero(body, at);
+}
+
+} // namespace
+
+bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag& tag)
+{
+    std::uint32_t size;
+    if (bytes.size() < 10 || bytes.compare(0, 3, "ID3") != 0 || !Syncsafe(bytes, 6, size) ||
+        size > bytes.size() - 10)
+        return false;
+    const int version = static_cast<int>(Byte(bytes, 3));
+    const unsigned flags = Byte(bytes, 5);
+    if (version < 2 || version > 4 || (version == 2 && (flags & kTagExtendedHeader)))
+        return false;  // ID3v2.2 uses that flag for a compression nobody defined
+    std::string body = bytes.substr(10, size);
+    if (version < 4 && (flags & kTagUnsynchronised))
+        body = Resynchronise(body, 0);
+    if (flags & kTagExtendedHeader) {
+        // ID3v2.3 counts the size field out, ID3v2.4 in.
+        std::uint32_t extended = 0;
+        if (body.size() < 4 || (version == 4 && !Syncsafe(body, 0, extended)))
+            return false;
+        const std::uint64_t length = version == 3 ? BigEndian(body, 0, 4) + std::uint64_t(4)
+                                                  : extended;
+        if (length > body.size())
+            return false;
+        body.erase(0, static_cast<size_t>(length));
+    }
+    StoredTag split;
+    split.version = version;
+    if (!SplitFrames(body, version, plainSizes && version == 4, split.frames))
+        return false;
+    tag = std::move(split);
+    return true;
+}
+
+std::string JoinTag(const StoredTag& tag)
+{
+    std::string frames;
+    for (const StoredFrame& frame : tag.frames) {
+        frames += frame.id;
+        const auto size = static_cast<std::uint32_t>(frame.data.size());
+        if (tag.version == 2) {
+            PutBigEndian(frames, size, 3);
+        } else {
+            tag.version == 3 ? PutBigEndian(frames, size, 4) : PutSyncsafe(frames, size);
+            PutBigEndian(frames, frame.flags, 2);
+        }
+        frames += frame.data;
+    }
+    std::string bytes = "ID3";
+    bytes += static_cast<char>(tag.version);
+    bytes += std::string(2, '\0');  // revision, flags
+    PutSyncsafe(bytes, static_cast<std::uint32_t>(frames.size()));
+    return bytes + frames;
+}
+
+bool MendUnsynchronisedEnds(StoredTag& tag)
+{
+    if (tag.version != 4)
+        return false;
+    bool mended = false;
+    for (StoredFrame& frame : tag.frames) {
+        const std::string& data = frame.data;
+        if ((frame.flags & (kV4Unsynchronised | kV4Compressed | kV4Encrypted)) !=
+                kV4Unsynchronised ||
+            data.size() < V4DataStart(frame) + 2 || data.compare(data.size() - 2, 2, "\xFF\0", 2))
+            continue;
+        frame.data = Resynchronise(data, V4DataStart(frame));
+        frame.flags &= ~kV4Unsynchronised;
+        mended = true;
+    }
+    return mended;
+}
+
+bool KeepTxxxAsLyrics(StoredTag& tag, size_t index)
+{
+    const bool v2 = tag.version == 2;
+    size_t seen = 0;
+    for (StoredFrame& frame : tag.frames) {
+        if (frame.id != (v2 ? "TXX" : "TXXX") || seen++ != index)
+            continue;
+        const unsigned encoded = tag.version == 3 ? kV3Encoded
+                                                  : kV4Grouped | kV4Compressed | kV4Encrypted;
+        if (frame.flags & encoded)
+            return false;
+        std::string data = frame.data;
+        if (tag.version == 4) {
+            if (frame.flags & kV4Unsynchronised)
+                data = Resynchronise(data, V4DataStart(frame));
+            data.erase(0, V4DataStart(frame));
+        }
+        if (data.empty())
+            return false;
+        // Encoding, then a language, then the description and the value,
+        // just as a lyrics frame lays them out.
+        StoredFrame lyrics{v2 ? "ULT" : "USLT", 0, data.insert(1, "xxx")};
+        tag.frames.assign(1, lyrics);
+        return true;
+    }
+    return false;
+}
+
+} // namespace vela
