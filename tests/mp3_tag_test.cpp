@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -516,6 +518,19 @@ std::string PlainSizedTag(const std::vector<mp3::Frame>& frames, size_t padding)
     return std::string("ID3\x04\x00\x00", 6) + mp3::Syncsafe(static_cast<std::uint32_t>(body.size())) + body;
 }
 
+// libid3tag takes the byte past an unsynchronised frame from the C heap:
+// leaving freed blocks of every small size full of 'Z' makes it show.
+void DirtyHeap()
+{
+    std::vector<void*> blocks;
+    for (size_t size = 8; size <= 1024; size += 8)
+        for (int i = 0; i < 3; ++i)
+            if (void* block = std::malloc(size))
+                blocks.push_back(std::memset(block, 'Z', size));
+    for (void* block : blocks)
+        std::free(block);
+}
+
 } // namespace
 
 // Plain frame sizes in ID3v2.4 tags, and frames whose unsynchronised data
@@ -523,7 +538,7 @@ std::string PlainSizedTag(const std::vector<mp3::Frame>& frames, size_t padding)
 TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
 {
     const std::string longText = std::string(300, 'x') + "\r\nend";
-    const std::string endsInFF = "ends in \xC3\xBF";
+    const std::string endsInFF = "a line that ends in \xC3\xBF";
     mp3::Frame title = mp3::TextFrame("TIT2", "Title");
     struct Case {
         const char* what;
@@ -554,7 +569,8 @@ TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
     both.unsynchronise = true;
     cases.push_back({"both", PlainSizedTag({both}, 0), std::string(200, 'y') + endsInFF});
     TempDir dir;
-    for (const Case& c : cases)
-        for (int round = 0; round < 3; ++round)  // the stray byte varies from run to run
-            EXPECT_EQ(LyricsOf(dir, c.bytes + mp3::AudioFrames(1)), c.lyrics) << c.what;
+    for (const Case& c : cases) {
+        DirtyHeap();
+        EXPECT_EQ(LyricsOf(dir, c.bytes + mp3::AudioFrames(1)), c.lyrics) << c.what;
+    }
 }
