@@ -183,9 +183,7 @@ TEST(LegacyCodePages, LegacyLyricsPassUnderEachCodePage)
 TEST(ScriptLyrics, SentencesOfTheirCodePageRecovered)
 {
     const UINT codePage = GetACP();
-    if (ChildCodePage() != 0) {
-        ASSERT_EQ(codePage, ChildCodePage());
-    }
+    ASSERT_TRUE(ChildCodePage() == 0 || ChildCodePage() == codePage) << codePage;
     if (codePage != 1252 && codePage != 1251 && codePage != 1253 && codePage != 1255)
         GTEST_SKIP() << "code page " << codePage;
     const std::pair<UINT, const char*> sentences[] = {
@@ -210,10 +208,9 @@ TEST(ScriptLyrics, SentencesOfTheirCodePageRecovered)
         if (sentence.first != 28591 && sentence.first != codePage)
             continue;  // another script's bytes mean nothing here
         const WString text = Wide(sentence.second);
-        std::string bytes(text.size() * 2, '\0');
-        bytes.resize(static_cast<size_t>(
-            WideCharToMultiByte(sentence.first, 0, text.c_str(), static_cast<int>(text.size()),
-                                &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr)));
+        std::string bytes(text.size(), '\0');  // one byte a character in these code pages
+        WideCharToMultiByte(sentence.first, 0, text.c_str(), static_cast<int>(text.size()),
+                            &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
         EXPECT_EQ(ReadFlaggedLatin1(dir, 4, bytes), sentence.second)
             << "stored as " << sentence.first << ", read under " << codePage;
     }
@@ -224,6 +221,6 @@ TEST(LegacyCodePages, ScriptLyricsPassUnderTheirCodePages)
 {
     if (ChildCodePage() != 0)
         GTEST_SKIP() << "already a child run";
-    ExpectPassUnderCodePages(TEXT("ScriptLyrics.*"), 1, {1251, 1253, 1255});
+    ExpectPassUnderOtherCodePages(TEXT("ScriptLyrics.*"), 1, {1251, 1253, 1255});
 }
 #endif

@@ -473,23 +473,24 @@ TEST(Mp3Tag, TxxxLyricsOnlyWithoutUslt)
     const char* lines = "one\r\ntwo\nthree \xC3\xBF";
     mp3::Frame flagged = UserTextFrame(4, "LYRICS", "");
     flagged.body += "caf\xC3\xA9";
+    mp3::Frame packed3 = UserTextFrame(3, "LYRICS", lines);
+    mp3::Frame packed4 = UserTextFrame(4, "lyrics", lines, Encoding::Utf16);
+    packed3.compress = packed4.compress = true;
     const Case cases[] = {
         {"LYRICS", 4, {UserTextFrame(4, "LYRICS", lines)}, lines},
         {"UTF-16, v2.3", 3, {UserTextFrame(3, "UnsyncedLyrics", lines, Encoding::Utf16)}, lines},
         {"v2.2", 2, {UserTextFrame(2, "unsynced lyrics", lines, Encoding::Utf16BomBE)}, lines},
         {"UTF-8, USLT", 4, {UserTextFrame(4, "Uslt", lines, Encoding::Utf8)}, lines},
-        {"first of two in tag order", 3,
-         {UserTextFrame(3, "comment", "no"), UserTextFrame(3, "lyrics-eng", "yes"),
-          UserTextFrame(3, "LYRICS", "later")},
-         "yes"},
+        {"first in tag order", 3,
+         {UserTextFrame(3, "lyrics-eng", "yes"), UserTextFrame(3, "LYRICS", "later")}, "yes"},
         {"other names", 3,
          {UserTextFrame(3, "lyricsx", "a"), UserTextFrame(3, "lyrics", "")}, ""},
-        {"USLT after it wins", 3,
-         {UserTextFrame(3, "LYRICS", "no"), mp3::LyricsFrame(3, "uslt", Encoding::Latin1)},
-         "uslt"},
+        {"USLT wins", 3, {UserTextFrame(3, "LYRICS", "no"), mp3::LyricsFrame(3, "u")}, "u"},
         {"an empty USLT wins", 4,
          {mp3::LyricsFrame(4, "", Encoding::Utf8), UserTextFrame(4, "LYRICS", "no")}, ""},
         {"Latin-1 flag over UTF-8", 4, {flagged}, "caf\xC3\xA9"},
+        {"compressed", 3, {packed3}, lines},
+        {"compressed, UTF-16", 4, {packed4}, lines},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -505,17 +506,12 @@ TEST(Mp3Tag, TxxxLyricsOnlyWithoutUslt)
 namespace {
 
 // An ID3v2.4 tag whose frame sizes are plain 32-bit integers.
-std::string PlainSizedTag(const std::vector<mp3::Frame>& frames, size_t padding)
+std::string PlainSizedTag(std::vector<mp3::Frame> frames, size_t padding)
 {
-    std::string body;
-    for (const mp3::Frame& frame : frames) {
-        const std::string data =
-            frame.unsynchronise ? mp3::Unsynchronise(frame.body) : frame.body;
-        body += frame.id + mp3::BigEndian(static_cast<std::uint32_t>(data.size()), 4) + '\0' +
-                (frame.unsynchronise ? '\x02' : '\0') + data;
-    }
-    body += std::string(padding, '\0');
-    return std::string("ID3\x04\x00\x00", 6) + mp3::Syncsafe(static_cast<std::uint32_t>(body.size())) + body;
+    mp3::Tag tag = TagWith(4, std::move(frames));
+    tag.plainFrameSizes = true;
+    tag.padding = padding;
+    return tag.Bytes();
 }
 
 // libid3tag takes the byte past an unsynchronised frame from the C heap:
@@ -547,14 +543,12 @@ TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
     };
     std::vector<Case> cases = {
         {"plain sizes", PlainSizedTag({title, mp3::LyricsFrame(4, longText)}, 0), longText},
-        {"plain sizes, padded", PlainSizedTag({mp3::LyricsFrame(4, longText), title}, 64),
-         longText},
-        {"plain sizes, TXXX", PlainSizedTag({mp3::UserTextFrame(4, "LYRICS", longText)}, 0),
-         longText},
+        {"padded", PlainSizedTag({mp3::LyricsFrame(4, longText), title}, 64), longText},
+        {"TXXX", PlainSizedTag({mp3::UserTextFrame(4, "LYRICS", longText)}, 0), longText},
         {"plain sizes below 128", PlainSizedTag({mp3::LyricsFrame(4, "short")}, 9), "short"},
     };
-    for (int version : {3, 4}) {
-        for (Encoding encoding : {Encoding::Latin1, Encoding::Utf16BomBE}) {
+    for (int version : {3, 4})
+        for (Encoding encoding : {Encoding::Latin1, Encoding::Utf16BomBE})
             for (bool dataLength : {false, true}) {
                 mp3::Frame frame = mp3::LyricsFrame(version, endsInFF, encoding);
                 frame.unsynchronise = version == 4;
@@ -563,8 +557,6 @@ TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
                 tag.unsynchronise = version == 3;
                 cases.push_back({"ends in FF", tag.Bytes(), endsInFF});
             }
-        }
-    }
     mp3::Frame both = mp3::LyricsFrame(4, std::string(200, 'y') + endsInFF);
     both.unsynchronise = true;
     cases.push_back({"both", PlainSizedTag({both}, 0), std::string(200, 'y') + endsInFF});

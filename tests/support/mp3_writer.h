@@ -68,6 +68,8 @@ struct Tag {
     std::size_t padding = 0;
     // 2.4 only: a footer ("3DI") after the frames (use without padding).
     bool footer = false;
+    // 2.4 only: frame sizes as plain 32-bit integers, as a player once wrote.
+    bool plainFrameSizes = false;
 
     // The tag's bytes: header, extended header, frames, padding, footer.
     std::string Bytes() const;

@@ -1,5 +1,7 @@
 #include "vela/media/stored_tag.h"
 
+#include <zlib.h>
+
 namespace vela {
 
 namespace {
@@ -12,8 +14,9 @@ const unsigned kV4Compressed = 0x0008;
 const unsigned kV4Encrypted = 0x0004;
 const unsigned kV4Unsynchronised = 0x0002;
 const unsigned kV4DataLength = 0x0001;
-// ID3v2.3: compressed, encrypted, grouped.
-const unsigned kV3Encoded = 0x00E0;
+// ID3v2.3 frame format flags.
+const unsigned kV3Compressed = 0x0080;
+const unsigned kV3EncryptedOrGrouped = 0x0060;
 
 unsigned Byte(const std::string& bytes, size_t at)
 {
@@ -111,6 +114,43 @@ bool SplitFrames(const std::string& body, int version, bool plainSizes,
     return AllZero(body, at);
 }
 
+// The frame's data with its unsynchronisation and compression undone;
+// false for encrypted or grouped frames and for data that does not inflate.
+bool PlainData(int version, const StoredFrame& frame, std::string& data)
+{
+    data = frame.data;
+    bool compressed = false;
+    std::uint32_t size = 0;
+    if (version == 3) {
+        compressed = (frame.flags & kV3Compressed) != 0;
+        if ((frame.flags & kV3EncryptedOrGrouped) || (compressed && data.size() < 4))
+            return false;
+        size = compressed ? BigEndian(data, 0, 4) : 0;
+        data.erase(0, compressed ? 4 : 0);
+    } else if (version == 4) {
+        compressed = (frame.flags & kV4Compressed) != 0;
+        if ((frame.flags & (kV4Grouped | kV4Encrypted)) || data.size() < V4DataStart(frame) ||
+            (compressed && (!(frame.flags & kV4DataLength) || !Syncsafe(data, 0, size))))
+            return false;
+        if (frame.flags & kV4Unsynchronised)
+            data = Resynchronise(data, V4DataStart(frame));
+        data.erase(0, V4DataStart(frame));
+    }
+    if (!compressed)
+        return true;
+    // zlib inflates at most about a thousandfold: a larger claim is damage.
+    if (size / 1032 > data.size())
+        return false;
+    std::string plain(size, '\0');
+    uLongf length = size;
+    if (uncompress(reinterpret_cast<Bytef*>(&plain[0]), &length,
+                   reinterpret_cast<const Bytef*>(data.data()), data.size()) != Z_OK)
+        return false;
+    plain.resize(length);
+    data.swap(plain);
+    return true;
+}
+
 } // namespace
 
 bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag& tag)
@@ -191,17 +231,8 @@ bool KeepTxxxAsLyrics(StoredTag& tag, size_t index)
     for (StoredFrame& frame : tag.frames) {
         if (frame.id != (v2 ? "TXX" : "TXXX") || seen++ != index)
             continue;
-        const unsigned encoded = tag.version == 3 ? kV3Encoded
-                                                  : kV4Grouped | kV4Compressed | kV4Encrypted;
-        if (frame.flags & encoded)
-            return false;
-        std::string data = frame.data;
-        if (tag.version == 4) {
-            if (frame.flags & kV4Unsynchronised)
-                data = Resynchronise(data, V4DataStart(frame));
-            data.erase(0, V4DataStart(frame));
-        }
-        if (data.empty())
+        std::string data;
+        if (!PlainData(tag.version, frame, data) || data.empty())
             return false;
         // Encoding, then a language, then the description and the value,
         // just as a lyrics frame lays them out.

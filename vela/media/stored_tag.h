@@ -40,7 +40,7 @@ bool MendUnsynchronisedEnds(StoredTag& tag);
 // Keeps only the index-th TXXX frame (TXX in ID3v2.2), made into a lyrics
 // frame of the same encoding and text, so that the library reads its value
 // as a full text with its line breaks. False, and the tag untouched, when
-// there is no such frame or it is compressed, encrypted or grouped.
+// there is no such frame, it is encrypted or grouped, or it does not inflate.
 bool KeepTxxxAsLyrics(StoredTag& tag, size_t index);
 
 } // namespace vela
