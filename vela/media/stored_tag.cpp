@@ -138,8 +138,9 @@ bool PlainData(int version, const StoredFrame& frame, std::string& data)
     }
     if (!compressed)
         return true;
-    // zlib inflates at most about a thousandfold: a larger claim is damage.
-    if (size / 1032 > data.size())
+    // zlib inflates at most about a thousandfold, and no lyrics run to
+    // 16 MiB: a larger claim is damage.
+    if (size / 1032 > data.size() || size > (1u << 24))
         return false;
     std::string plain(size, '\0');
     uLongf length = size;
