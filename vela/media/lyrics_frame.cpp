@@ -1,5 +1,6 @@
 #include "vela/media/lyrics_frame.h"
 
+#include <cstddef>
 #include <initializer_list>
 
 namespace vela {
@@ -62,10 +63,24 @@ const id3_ucs4_t* LyricsText(const LyricsFrame& lyrics)
     return txxx ? id3_field_getstring(field) : id3_field_getfullstring(field);
 }
 
-bool MayReadPastItsEnd(const id3_frame* frame)
+bool MayReadPastItsEnd(const LyricsFrame& lyrics)
 {
-    return (frame->flags & (ID3_FRAME_FLAG_UNSYNCHRONISATION | ID3_FRAME_FLAG_COMPRESSION |
-                            ID3_FRAME_FLAG_ENCRYPTION)) == ID3_FRAME_FLAG_UNSYNCHRONISATION;
+    const int flags = lyrics.frame->flags;
+    const id3_ucs4_t* text = LyricsText(lyrics);
+    if ((flags & (ID3_FRAME_FLAG_UNSYNCHRONISATION | ID3_FRAME_FLAG_COMPRESSION |
+                  ID3_FRAME_FLAG_ENCRYPTION)) != ID3_FRAME_FLAG_UNSYNCHRONISATION ||
+        text == nullptr)
+        return false;
+    // Stored data that ends in FF decodes to a last character holding that
+    // byte, or a last but one when the stray byte makes one more. UTF-8 text
+    // never holds it.
+    std::size_t length = 0;
+    while (text[length] != 0)
+        ++length;
+    for (std::size_t i = length > 2 ? length - 2 : 0; i < length; ++i)
+        if ((text[i] & 0xFF) == 0xFF || (text[i] >> 8 & 0xFF) == 0xFF)
+            return true;
+    return false;
 }
 
 } // namespace vela

@@ -18,8 +18,9 @@ LyricsFrame FindLyricsFrame(const id3_tag* tag);
 // TXXX value comes with each line feed turned into a space.
 const id3_ucs4_t* LyricsText(const LyricsFrame& lyrics);
 
-// Whether the ID3v2.4 frame carries the unsynchronisation that libid3tag
-// may read one byte too far (see MendUnsynchronisedEnds).
-bool MayReadPastItsEnd(const id3_frame* frame);
+// Whether libid3tag may have read the lyrics of this ID3v2.4 frame one byte
+// too far (see MendUnsynchronisedEnds): the frame carries its own
+// unsynchronisation without compression, and its text ends near a byte FF.
+bool MayReadPastItsEnd(const LyricsFrame& lyrics);
 
 } // namespace vela

@@ -34,7 +34,7 @@ bool NeedsMending(const id3_tag* libraryTag)
     // ID3v2.4 one.
     if (ID3_TAG_VERSION_MAJOR(id3_tag_version(libraryTag)) != 4)
         return false;
-    return lyrics.frame == nullptr || MayReadPastItsEnd(lyrics.frame);
+    return lyrics.frame == nullptr || MayReadPastItsEnd(lyrics);
 }
 
 OwnedTag MendedTag(const WString& path, const id3_tag* libraryTag)

@@ -22,4 +22,9 @@ void CloseDescriptor(int fd)
     _close(fd);
 }
 
+int ReadDescriptor(int fd, void* destination, unsigned count)
+{
+    return _read(fd, destination, count);
+}
+
 } // namespace vela
