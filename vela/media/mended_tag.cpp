@@ -43,10 +43,13 @@ OwnedTag MendedTag(const WString& path, const id3_tag* libraryTag)
     StoredTag stored;
     if (!ReadLeadingTag(path, bytes))
         return OwnedTag();
+    // Frames that walk as the library walked them hold no lyrics it missed.
+    if (FindLyricsFrame(libraryTag).frame == nullptr && SplitTag(bytes, false, nullptr))
+        return OwnedTag();
     // Plain sizes only where syncsafe ones fail: the two agree below 128.
     bool resized = false;
-    if (!SplitTag(bytes, false, stored)) {
-        if (!SplitTag(bytes, true, stored))
+    if (!SplitTag(bytes, false, &stored)) {
+        if (!SplitTag(bytes, true, &stored))
             return OwnedTag();
         resized = true;
     }

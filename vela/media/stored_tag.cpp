@@ -75,9 +75,12 @@ bool ValidId(const std::string& id)
     return true;
 }
 
-bool AllZero(const std::string& bytes, size_t from)
+bool AllZero(const std::string& bytes, size_t from, size_t end)
 {
-    return bytes.find_first_not_of('\0', from) == std::string::npos;
+    for (size_t i = from; i < end; ++i)
+        if (bytes[i] != 0)
+            return false;
+    return true;
 }
 
 // Where the ID3v2.4 frame's own data starts: after the data length indicator.
@@ -86,15 +89,16 @@ size_t V4DataStart(const StoredFrame& frame)
     return frame.flags & kV4DataLength ? 4 : 0;
 }
 
-bool SplitFrames(const std::string& body, int version, bool plainSizes,
-                 std::vector<StoredFrame>& frames)
+// The frames between `at` and `end`, or with no `frames` only whether they
+// walk to the end.
+bool SplitFrames(const std::string& body, size_t at, size_t end, int version, bool plainSizes,
+                 std::vector<StoredFrame>* frames)
 {
     const size_t idLength = version == 2 ? 3 : 4;
     const size_t headerLength = version == 2 ? 6 : 10;
-    size_t at = 0;
-    while (at + headerLength <= body.size()) {
+    while (at + headerLength <= end) {
         if (body[at] == 0)
-            return AllZero(body, at);  // padding
+            return AllZero(body, at, end);  // padding
         StoredFrame frame;
         frame.id = body.substr(at, idLength);
         std::uint32_t size;
@@ -105,13 +109,15 @@ bool SplitFrames(const std::string& body, int version, bool plainSizes,
         else if (!Syncsafe(body, at + 4, size))
             return false;
         frame.flags = version == 2 ? 0 : BigEndian(body, at + 8, 2);
-        if (!ValidId(frame.id) || size > body.size() - at - headerLength)
+        if (!ValidId(frame.id) || size > end - at - headerLength)
             return false;
-        frame.data = body.substr(at + headerLength, size);
-        frames.push_back(std::move(frame));
+        if (frames != nullptr) {
+            frame.data = body.substr(at + headerLength, size);
+            frames->push_back(std::move(frame));
+        }
         at += headerLength + size;
     }
-    return AllZero(body, at);
+    return AllZero(body, at, end);
 }
 
 // The frame's data with its unsynchronisation and compression undone;
@@ -154,7 +160,7 @@ bool PlainData(int version, const StoredFrame& frame, std::string& data)
 
 } // namespace
 
-bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag& tag)
+bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag* tag)
 {
     std::uint32_t size;
     if (bytes.size() < 10 || bytes.compare(0, 3, "ID3") != 0 || !Syncsafe(bytes, 6, size) ||
@@ -164,25 +170,36 @@ bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag& tag)
     const unsigned flags = Byte(bytes, 5);
     if (version < 2 || version > 4 || (version == 2 && (flags & kTagExtendedHeader)))
         return false;  // ID3v2.2 uses that flag for a compression nobody defined
-    std::string body = bytes.substr(10, size);
-    if (version < 4 && (flags & kTagUnsynchronised))
-        body = Resynchronise(body, 0);
+    // Only tag-level unsynchronisation calls for a copy of the frames.
+    std::string resynchronised;
+    const std::string* body = &bytes;
+    size_t begin = 10;
+    size_t end = 10 + size;
+    if (version < 4 && (flags & kTagUnsynchronised)) {
+        resynchronised = Resynchronise(bytes.substr(10, size), 0);
+        body = &resynchronised;
+        begin = 0;
+        end = resynchronised.size();
+    }
     if (flags & kTagExtendedHeader) {
         // ID3v2.3 counts the size field out, ID3v2.4 in.
         std::uint32_t extended = 0;
-        if (body.size() < 4 || (version == 4 && !Syncsafe(body, 0, extended)))
+        if (end - begin < 4 || (version == 4 && !Syncsafe(*body, begin, extended)))
             return false;
-        const std::uint64_t length = version == 3 ? BigEndian(body, 0, 4) + std::uint64_t(4)
-                                                  : extended;
-        if (length > body.size())
+        const std::uint64_t length =
+            version == 3 ? BigEndian(*body, begin, 4) + std::uint64_t(4) : extended;
+        if (length > end - begin)
             return false;
-        body.erase(0, static_cast<size_t>(length));
+        begin += static_cast<size_t>(length);
     }
-    StoredTag split;
-    split.version = version;
-    if (!SplitFrames(body, version, plainSizes && version == 4, split.frames))
+    std::vector<StoredFrame> frames;
+    if (!SplitFrames(*body, begin, end, version, plainSizes && version == 4,
+                     tag != nullptr ? &frames : nullptr))
         return false;
-    tag = std::move(split);
+    if (tag != nullptr) {
+        tag->version = version;
+        tag->frames = std::move(frames);
+    }
     return true;
 }
 

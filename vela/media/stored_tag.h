@@ -24,8 +24,9 @@ struct StoredTag {
 // unsynchronisation of ID3v2.2 and 2.3 is undone; the extended header is
 // skipped. `plainSizes` takes ID3v2.4 frame sizes as plain 32-bit integers,
 // as some players wrote them. False when the frames do not walk to the end
-// of the tag (padding aside) or the tag is none of these versions.
-bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag& tag);
+// of the tag (padding aside) or the tag is none of these versions. Without
+// `tag`, only whether they walk, at no copy of their data.
+bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag* tag);
 
 // The tag's bytes again, with standard sizes and no extended header,
 // unsynchronisation or footer at tag level; frame flags stay as they are.
