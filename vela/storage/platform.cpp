@@ -23,6 +23,11 @@ void CloseDescriptor(int fd)
     _close(fd);
 }
 
+int ReadDescriptor(int fd, void* destination, unsigned count)
+{
+    return _read(fd, destination, count);
+}
+
 } // namespace vela
 
 namespace vela {

@@ -3,6 +3,7 @@
 
 #include "vela/storage/wine/unix_names.h"
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace vela {
@@ -30,6 +31,15 @@ int OpenRuntimeDescriptor(const WString& path, bool writing)
 void CloseDescriptor(int fd)
 {
     close(fd);
+}
+
+int ReadDescriptor(int fd, void* destination, unsigned count)
+{
+    ssize_t got;
+    do
+        got = read(fd, destination, count);
+    while (got < 0 && errno == EINTR);
+    return static_cast<int>(got);
 }
 
 } // namespace vela
