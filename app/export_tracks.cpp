@@ -21,33 +21,79 @@ bool HasMp3Extension(const WString& path)
     return ExtensionOf(lower) == TEXT(".mp3");
 }
 
+// Why the file behind the last error could not be had; 0 never stands for a
+// failure in the report.
+DWORD LastErrorOr(DWORD fallback)
+{
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
 } // namespace
 
-void ExportTracks(WStringList paths, const ExportOptions& options)
+ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
+                          ExportProgress* progress)
 {
     paths = ExpandInputPaths(paths, options.subFolders);
     const bool emptyFile = options.emptyFile;
     // Without the empty-file option only MP3 files are read, and those an
     // output never replaces anyway (Existing::Keep below).
     const JobInputs inputs(emptyFile ? paths : WStringList());
+    ExportReport report;
     vela::Mp3Tag tag;
-    for (const WString& path : paths) {
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (progress)
+            progress->Step(i, paths.size());
+        const WString& path = paths[i];
         if (!emptyFile && !HasMp3Extension(path))
             continue;
-        if (!tag.Open(path, ID3_FILE_MODE_READONLY) && !emptyFile)
-            continue;
-        const std::string lyrics = ToAnsi(tag.Lyrics());
-        if (lyrics.empty() && !emptyFile)
-            continue;
+        SetLastError(ERROR_SUCCESS);
+        const bool read = tag.Open(path, ID3_FILE_MODE_READONLY);
+        if (!read) {
+            // With the empty-file option the track still gets its empty
+            // output, but a track that was never read is not one without
+            // lyrics.
+            report.failures.push_back(
+                {ExportFailure::OpenInput, path,
+                 LastErrorOr(path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_READ_FAULT)});
+            if (!emptyFile)
+                continue;
+        }
+        const WString lyrics = tag.Lyrics();
+        const std::string bytes = ToAnsi(lyrics);
+        if (bytes.empty()) {
+            if (read)
+                ++report.withoutLyrics;
+            if (!emptyFile)
+                continue;
+        }
         const WString target = ComposeOutputPath(path, options.output);
-        if (emptyFile && inputs.Contains(target))
+        if (emptyFile && inputs.Contains(target)) {
+            report.failures.push_back({ExportFailure::ReplacesInput, target, 0});
             continue;
+        }
         // The output is never the input itself, under any spelling (the
         // tag reader's open does not keep others out), and never takes the
-        // place of an existing MP3 file. Nothing else needs others kept out
-        // while it is written.
-        const vela::Existing existing =
-            HasMp3Extension(target) ? vela::Existing::Keep : vela::Existing::Replace;
-        vela::WriteOutput(target, path, existing, lyrics);
+        // place of an existing MP3 file.
+        const bool track = HasMp3Extension(target);
+        const vela::OutputResult written = vela::WriteOutput(
+            target, path, track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
+        if (written == vela::OutputResult::Failed) {
+            const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
+            if (track && error == ERROR_FILE_EXISTS)
+                report.failures.push_back({ExportFailure::ReplacesTrack, target, 0});
+            else
+                report.failures.push_back({ExportFailure::WriteOutput, target, error});
+            continue;
+        }
+        if (bytes.empty())
+            continue;
+        ++report.exported;
+        if (written == vela::OutputResult::Unchanged)
+            ++report.unchanged;
+        const CodePageLoss loss = MeasureLoss(lyrics, bytes);
+        if (loss.lost > 0)
+            report.lossy.push_back({target, loss});
     }
+    return report;
 }

@@ -1,10 +1,14 @@
 // Start-up: one dialog at a time; no paths on the command line opens the
-// dialog, paths make a hidden batch run that ends as soon as it has exported.
-// Batch runs never stand in the way of one another or of a dialog.
+// dialog, paths make a hidden batch run that ends as soon as it has exported
+// and told its user what it did. Batch runs never stand in the way of one
+// another or of a dialog; one that meets the open dialog exports through it.
+#include "app/batch_console.h"
 #include "app/command_line.h"
+#include "app/hand_over.h"
 #include "app/instance_block.h"
 #include "app/tagscribe.h"
 #include "res/resource.h"
+#include "vela/ui/bring_to_front.h"
 #include "vela/ui/dialog.h"
 #include "vela/ui/module.h"
 
@@ -12,38 +16,69 @@
 
 namespace {
 
+// The hidden dialog exports its paths while it is created; the report goes
+// to the console, after the progress line is gone.
+int RunBatch(std::unique_ptr<Tagscribe> dialog)
+{
+    BatchConsole console;
+    bool created = false;
+    {
+        TerminalProgress progress(console);
+        dialog->ReportProgressTo(&progress);
+        created = dialog->Create(IDD_TAGSCRIBE);
+        dialog->ReportProgressTo(nullptr);
+    }
+    const DWORD error = GetLastError();
+    const std::optional<ExportReport> report = dialog->BatchReport();
+    // The window is destroyed here by the wrapper's teardown, after
+    // Tagscribe's own handlers are gone: a batch run never saves the settings.
+    dialog.reset();
+    if (!created || !report) {
+        console.Write(TEXT("tagscribe: nothing exported: the program's hidden window could not be ")
+                      TEXT("made (") + SystemText(error) + TEXT("); is a display missing?\n"));
+        return 1;
+    }
+    console.Write(FormatReport(*report));
+    return report->ExitStatus();
+}
+
 int Run(HINSTANCE instance, const WCHAR* commandLine)
 {
     const WStringList arguments = SplitCommandLine(commandLine ? commandLine : TEXT(""));
     vela::ModuleInstance = instance;
 
+    const bool interactive = arguments.empty();
     SharedMemory block(InstanceBlockName);
     if (block.Open()) {
-        // A user's dialog is open: bring it forward; this start's paths are
-        // dropped. A null handle is one still being written. A handle that
-        // names no window any more is a dialog already closed, whose process
-        // is on its way out: deferring to it would lose this start.
+        // A user's dialog is open. A start without paths brings it forward;
+        // one with paths has the dialog export them. A null handle is one
+        // still being written, which a batch does not wait for. A handle
+        // that names no window any more is a dialog already closed, whose
+        // process is on its way out: deferring to it would lose this start.
         const HWND running = ReadWindowHandle(block);
-        if (running == nullptr || IsWindow(running)) {
+        if (interactive && (running == nullptr || IsWindow(running))) {
             if (running)
-                SetForegroundWindow(running);
+                vela::BringToFront(running);
             return 0;
+        }
+        if (running && IsWindow(running)) {
+            BatchConsole console;
+            return HandOverToDialog(running, arguments, console);
         }
     }
 
-    const bool interactive = arguments.empty();
     auto dialog = std::make_unique<Tagscribe>(arguments);
+    if (!interactive)
+        return RunBatch(std::move(dialog));
     const bool created = dialog->Create(IDD_TAGSCRIBE);
     // Only a dialog the user sees is published. A batch run's window is
     // hidden and gone as soon as its export ends, so a start that deferred to
     // it would open nothing and export nothing.
-    if (created && interactive && block.Create(InstanceBlockSize))
+    if (created && block.Create(InstanceBlockSize))
         WriteWindowHandle(block, dialog->hwnd);
     // Without a window nothing could ever end the loop.
-    if (created && interactive)
+    if (created)
         vela::RunMessageLoop();
-    // A batch run's window is destroyed here by the wrapper's teardown, after
-    // Tagscribe's own handlers are gone: a batch run never saves the settings.
     dialog.reset();
     return 0;
 }

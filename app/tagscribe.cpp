@@ -1,6 +1,7 @@
 #include "app/tagscribe.h"
 
 #include "app/export_tracks.h"
+#include "app/hand_over.h"
 #include "app/manual_path.h"
 #include "app/paths.h"
 #include "res/resource.h"
@@ -37,6 +38,8 @@ private:
 };
 
 const INT32 SettingsVersion = 1;
+// Posted to itself: export the oldest handed-over list.
+const UINT WM_EXPORT_HAND_OVER = WM_APP + 1;
 const WCHAR* const PlacementKey = TEXT("WindowPlacement");
 
 // The settings file stores the structure's bytes as they are.
@@ -46,6 +49,11 @@ static_assert(sizeof(WINDOWPLACEMENT) == 44, "WINDOWPLACEMENT is stored as 44 by
 
 WString DefaultSettingsPath()
 {
+    // A variant of the program (another manifest, same code) names the
+    // program whose settings file it shares, in the same folder.
+    const WString shared = vela::LoadString(IDS_SHARED_SETTINGS);
+    if (!shared.empty())
+        return AddBackslash(ParentFolder(ModulePath())) + shared + TEXT(".dat");
     return ReplaceExtension(ModulePath(), TEXT(".dat"));
 }
 
@@ -99,7 +107,7 @@ LRESULT Tagscribe::OnInitDialog(WPARAM, LPARAM)
     } else {
         placement.showCmd = SW_HIDE;
         SetWindowPlacement(&placement);
-        ExportLyrics();
+        batchReport_ = ExportLyrics();
     }
     return 0;
 }
@@ -164,11 +172,58 @@ LRESULT Tagscribe::OnDropFiles(WPARAM wParam, LPARAM)
     return 0;
 }
 
-void Tagscribe::ExportLyrics()
+std::optional<ExportReport> Tagscribe::ExportLyrics()
 {
+    std::optional<ExportReport> report;
     if (ControlsReady())
-        ExportTracks(std::move(pending_), ReadExportOptions());
+        report = ExportTracks(std::move(pending_), ReadExportOptions(), progress_);
     pending_.clear();  // a moved-from list is valid but unspecified
+    return report;
+}
+
+LRESULT Tagscribe::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COPYDATA:
+        return AcceptHandOver(reinterpret_cast<HWND>(wParam),
+                              *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_EXPORT_HAND_OVER:
+        ExportHandOver();
+        return TRUE;
+    default:
+        return Dialog::OnMessage(msg, wParam, lParam);
+    }
+}
+
+// Answered at once: the export runs from the message loop, so that the
+// batch waits for the report without a limit while a dialog that is busy
+// with a drop still shows as not answering.
+LRESULT Tagscribe::AcceptHandOver(HWND replyWindow, const COPYDATASTRUCT& data)
+{
+    HandOver handOver = {replyWindow, {}};
+    const BOOL accepted = ReadHandOverRequest(data, handOver.paths) && ControlsReady();
+    if (accepted) {
+        handOvers_.push_back(std::move(handOver));
+        PostMessageW(hwnd, WM_EXPORT_HAND_OVER, 0, 0);
+    }
+    // A dialog procedure gives a message's result through this word.
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, accepted);
+    return TRUE;
+}
+
+void Tagscribe::ExportHandOver()
+{
+    if (handOvers_.empty())
+        return;
+    HandOver handOver = std::move(handOvers_.front());
+    handOvers_.pop_front();
+    pending_.insert(pending_.end(), handOver.paths.begin(), handOver.paths.end());
+    const std::optional<ExportReport> report = ExportLyrics();
+    if (report)
+        SendHandOverReply(handOver.replyWindow, hwnd, report->ExitStatus(), FormatReport(*report));
+    else
+        SendHandOverReply(handOver.replyWindow, hwnd, 1,
+                          TEXT("tagscribe: the open dialog could not export\n"));
 }
 
 // Read once for a whole run: the job pumps no messages, so the controls cannot

@@ -1,6 +1,7 @@
 #pragma once
 // The main dialog: the output options, their persistence in the settings
 // file, and the export of dropped or command-line paths.
+#include "app/export_tracks.h"
 #include "app/output_path.h"
 #include "app/settings_tables.h"
 #include "vela/text.h"
@@ -8,13 +9,17 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <deque>
+#include <optional>
+
 namespace vela {
 class Button;
 class CheckBox;
 class EditBox;
 } // namespace vela
 
-// The settings file: the executable's path with the extension ".dat".
+// The settings file: the executable's path with the extension ".dat"; for a
+// variant of the program, the file of the program it names.
 WString DefaultSettingsPath();
 
 class Tagscribe : public vela::Dialog {
@@ -30,9 +35,18 @@ public:
     LRESULT OnDestroy(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnDropFiles(WPARAM wParam, LPARAM lParam) override;
     LRESULT OnCommand(WPARAM wParam, LPARAM lParam) override;
+    // Paths handed over by a batch run (WM_COPYDATA), and their export.
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Told of a batch run's progress; set before Create.
+    void ReportProgressTo(ExportProgress* progress) { progress_ = progress; }
+    // What a batch run's export did; empty when it could not run (the
+    // window or its controls could not be made).
+    const std::optional<ExportReport>& BatchReport() const { return batchReport_; }
 
     // Exports the lyrics of every pending path, then empties the list.
-    void ExportLyrics();
+    // Empty when the controls that hold the options are missing.
+    std::optional<ExportReport> ExportLyrics();
     // The options as the controls hold them now. Requires the controls.
     ExportOptions ReadExportOptions();
 
@@ -44,6 +58,13 @@ private:
     void SaveSettings();
     void BrowseFolder();
     void BrowseFileName();
+    LRESULT AcceptHandOver(HWND replyWindow, const COPYDATASTRUCT& data);
+    void ExportHandOver();
+
+    struct HandOver {
+        HWND replyWindow;
+        WStringList paths;
+    };
 
     WStringList pending_;
     boost::shared_ptr<vela::EditBox> edits_[EditSettingCount];
@@ -51,4 +72,7 @@ private:
     boost::shared_ptr<vela::Button> browseFolder_;
     boost::shared_ptr<vela::Button> browseFileName_;
     WString settingsPath_;
+    ExportProgress* progress_ = nullptr;
+    std::optional<ExportReport> batchReport_;
+    std::deque<HandOver> handOvers_;
 };

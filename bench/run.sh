@@ -55,15 +55,17 @@ if [ "$floor_only" = 0 ] && [ ! -x "$program" ]; then
 fi
 [ -x /usr/bin/time ] || die "GNU time is missing (apt-get install time, or scripts/bootstrap.sh)"
 
-# --- native tools ------------------------------------------------------------
+# --- tools -------------------------------------------------------------------
+# The floor is native; the corpus maker is a target of the Winelib build.
 tools="$top/build-bench"
 make -s -C "$top/bench" OUT="$tools" >/dev/null
+bash "$top/scripts/build.sh" "$build" --target make_corpus >/dev/null
 
 # --- corpus ------------------------------------------------------------------
 # A stamp names the generator and its parameters, so an unchanged corpus is
 # reused and nothing but a corpus of ours is ever deleted.
 stamp="$dir/.tagscribe-bench"
-want="$(md5sum < "$tools/make_corpus" | cut -d' ' -f1) count=$count albums=$albums"
+want="$(md5sum < "$build/make_corpus.exe.so" | cut -d' ' -f1) count=$count albums=$albums"
 if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ]; then
   if [ -n "$(ls -A "$dir")" ] && [ ! -f "$stamp" ]; then
     die "$dir is not empty and holds no benchmark corpus; choose another --dir"
@@ -71,7 +73,7 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ]; then
   rm -rf "$dir/albums" "$dir/flat" "$dir/manifest.tsv" "$dir/copies"
   echo "generating $count files in $dir ..."
   echo "incomplete" > "$stamp"   # an interrupted corpus is still ours to delete
-  "$tools/make_corpus" --count "$count" --albums "$albums" "$dir"
+  "$top/scripts/wine-run.sh" "$build" "$build/make_corpus.exe" --count "$count" --albums "$albums" "$dir"
   echo "$want" > "$stamp"
 fi
 album_dirs=("$dir"/albums/*/)

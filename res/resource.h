@@ -4,6 +4,9 @@
 
 #define IDI_TAGSCRIBE           101
 #define IDD_TAGSCRIBE           102
+// Only in a variant of the program: the base name of the settings file that
+// it shares with the program in the same folder.
+#define IDS_SHARED_SETTINGS     103
 
 #define IDC_DIRECTORY           1001
 #define IDC_SAME_DIRECTORY      1002

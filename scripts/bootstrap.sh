@@ -11,7 +11,7 @@ packages=(
   locales fonts-ipafont-gothic
   g++-mingw-w64-i686 libz-mingw-w64-dev
   tidy time
-  desktop-file-utils imagemagick
+  desktop-file-utils imagemagick xdg-utils libglib2.0-bin
 )
 
 missing=()
@@ -27,11 +27,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# A Japanese locale gives the ANSI code page 932 under Wine.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+# Locales for the ANSI code pages the tests run under: 932 (Japanese), 1251
+# (Cyrillic), 1253 (Greek) and 1255 (Hebrew) under Wine.
+for name in ja_JP ru_RU el_GR he_IL; do
+  locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8\$" && continue
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+  grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
   "${sudo_cmd[@]}" locale-gen >/dev/null
-fi
+done

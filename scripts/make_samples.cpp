@@ -1,7 +1,7 @@
 // Writes the sample MP3 files that ship in samples/, with the project's own
-// MP3 writer. Build and run natively:
-//   g++ -std=c++17 -I. scripts/make_samples.cpp tests/support/mp3_writer.cpp -lz -o /tmp/make_samples
-//   /tmp/make_samples samples
+// MP3 writer (the CMake target make_samples):
+//   scripts/build.sh build --target make_samples
+//   scripts/wine-run.sh build build/make_samples.exe samples
 #include "tests/support/mp3_writer.h"
 
 #include <fstream>

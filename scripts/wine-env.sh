@@ -28,6 +28,9 @@ tagscribe_wine_env() {
 #   "MS Shell Dlg" substitute on a locale change; these two keys stay);
 # - .html opened by winebrowser, which hands it to the desktop's browser (a
 #   prefix made without mshtml has no association for it);
+# - the programs winebrowser tries, in turn: Wine's own list lacks Debian's
+#   sensible-browser and x-www-browser, so a desktop without xdg-utils opened
+#   nothing;
 # - for the tests' prefix, windows unmanaged: without a window manager (Xvfb)
 #   Wine waits about two seconds for each managed window that closes.
 tagscribe_prefix_settings() {
@@ -51,6 +54,9 @@ REGEDIT4
 
 [HKEY_CLASSES_ROOT\htmlfile\shell\open\command]
 @="\"C:\\windows\\system32\\winebrowser.exe\" \"%1\""
+
+[HKEY_CURRENT_USER\Software\Wine\WineBrowser]
+"Browsers"="xdg-open,sensible-browser,x-www-browser,firefox,firefox-esr,chromium,google-chrome,epiphany-browser,konqueror,falkon,/usr/bin/open,mozilla,opera,dillo"
 EOF
   if [ "${1:-}" = unmanaged ]; then
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n'

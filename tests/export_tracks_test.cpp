@@ -70,7 +70,7 @@ protected:
         EXPECT_TRUE(WriteBytes(path, mp3::FileWithLyrics(lyrics, 3, mp3::Encoding::Utf16)));
         return path;
     }
-    void Export(const WStringList& paths) { ExportTracks(paths, options); }
+    ExportReport Export(const WStringList& paths) { return ExportTracks(paths, options); }
 
     TempDir dir;
     ExportOptions options = {false, false, {true, WString(), true, WString(), TEXT("txt")}};
@@ -323,6 +323,56 @@ TEST_F(ExportTracksTest, OutputsNeverReplaceTracksOrOtherInputs)
             }
         }
     }
+}
+
+// What a run tells its user: each track counted once, in the right column,
+// and each failure by kind and path. A snowman is in no code page covered.
+TEST_F(ExportTracksTest, ReportsWhatBecameOfEachTrack)
+{
+    ASSERT_TRUE(MakeFolder(dir / TEXT("blocked.txt")));
+    ASSERT_TRUE(WriteBytes(dir / TEXT("cover.jpg"), "cover"));
+    const WString sung = Mp3(TEXT("sung.mp3"), "sung");
+    const WString snow = Mp3(TEXT("snow.mp3"), "snow \xE2\x98\x83");
+    Mp3(TEXT("silent.mp3"), "");
+    Mp3(TEXT("blocked.mp3"), "blocked");
+    const WString missing = dir / TEXT("missing.mp3");
+    using F = ExportFailure;
+    const struct {
+        const char* what;
+        bool emptyFile;
+        const char* extension;
+        WStringList paths;
+        size_t exported, withoutLyrics;
+        std::vector<std::pair<F::Kind, WString>> failures;
+    } rows[] = {
+        {"folder", false, "txt", {dir.Path()}, 2, 1, {{F::WriteOutput, dir / TEXT("blocked.txt")}}},
+        {"named", false, "txt", {missing, sung}, 1, 0, {{F::OpenInput, missing}}},
+        {"over a track", false, "mp3", {sung}, 0, 0, {{F::ReplacesTrack, sung}}},
+        {"over an input", true, "jpg", {dir / TEXT("cover.mp3"), dir / TEXT("cover.jpg")}, 0, 1,
+         {{F::OpenInput, dir / TEXT("cover.mp3")}, {F::ReplacesInput, dir / TEXT("cover.jpg")},
+          {F::ReplacesInput, dir / TEXT("cover.jpg")}}},
+    };
+    for (const auto& row : rows) {
+        options.emptyFile = row.emptyFile;
+        options.output.extension = Wide(row.extension);
+        const ExportReport report = Export(row.paths);
+        EXPECT_EQ(report.exported, row.exported) << row.what;
+        EXPECT_EQ(report.withoutLyrics, row.withoutLyrics) << row.what;
+        EXPECT_EQ(report.ExitStatus(), row.failures.empty() ? 0 : 1) << row.what;
+        ASSERT_EQ(report.failures.size(), row.failures.size()) << row.what;
+        for (size_t i = 0; i < row.failures.size(); ++i) {
+            EXPECT_EQ(report.failures[i].kind, row.failures[i].first) << row.what << " " << i;
+            EXPECT_EQ(Utf8(report.failures[i].path), Utf8(row.failures[i].second)) << row.what;
+            EXPECT_EQ(report.failures[i].error != 0, row.failures[i].first <= F::WriteOutput);
+        }
+    }
+    EXPECT_EQ(ReadBytes(sung), mp3::FileWithLyrics("sung", 3, mp3::Encoding::Utf16));
+    options.emptyFile = false;
+    options.output.extension = TEXT("txt");
+    const ExportReport lossy = Export({snow});
+    ASSERT_EQ(lossy.lossy.size(), 1u);
+    EXPECT_EQ(Utf8(lossy.lossy[0].path), Utf8(dir / TEXT("snow.txt")));
+    EXPECT_EQ(lossy.lossy[0].loss.lost, 1u);
 }
 
 } // namespace

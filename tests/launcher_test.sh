@@ -52,7 +52,7 @@ launch() {  # launch ARGS...: from the work folder without a display, bounded
 # Usage and options: nothing is run.
 launch --help; rc=$?
 check "--help exits with 0" [ $rc -eq 0 ]
-check "--help prints the usage" contains "$(cat "$work/out")" "Usage: ./tagscribe [PATH...]"
+check "--help prints the usage" contains "$(cat "$work/out")" "Usage: ./tagscribe [--utf8] [PATH...]"
 launch -h; check "-h is --help" contains "$(cat "$work/out")" "Usage:"
 launch --frobnicate; rc=$?
 check "an unknown option exits with 2" [ $rc -eq 2 ]
@@ -109,8 +109,8 @@ check "the others are exported" [ -s "$work/samples/japanese/sakura-michi.txt" ]
 check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparing"
 
 # The dialog, opened right after a display-less batch, shows on the display.
-# A batch without a display while it is open brings it forward and ends;
-# the dialog stays.
+# A batch without a display while it is open has the dialog export its paths
+# and reports that export; the dialog stays.
 (cd "$work" && DISPLAY="$display" exec "$top/tagscribe" >/dev/null 2>&1) &
 dialog_pid=$!
 shown=0
@@ -126,8 +126,10 @@ sleep 1
 check "the open dialog's process still runs" kill -0 "$dialog_pid"
 check "the open dialog is still shown" \
   bash -c "DISPLAY='$display' xwininfo -root -tree | grep -q '\"Tagscribe\"'"
-check "a batch beside an open dialog exports nothing" \
-  [ ! -e "$work/samples/english/morning-light.txt" ]
+check "a batch beside an open dialog is exported by it" \
+  [ -s "$work/samples/english/morning-light.txt" ]
+check "the dialog's export is reported" \
+  contains "$(cat "$work/err")" "tagscribe: 2 exported, 1 without lyrics, 0 failed"
 
 # A batch right after the dialog closed, while its desktop is still up.
 kill "$dialog_pid"; wait "$dialog_pid" 2>/dev/null; dialog_pid=

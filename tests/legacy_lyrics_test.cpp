@@ -176,3 +176,51 @@ TEST(LegacyCodePages, LegacyLyricsPassUnderEachCodePage)
     ExpectPassUnderOtherCodePages(TEXT("LegacyLyrics.*"), 3);
 }
 #endif
+
+// Lyrics that taggers stored in the single-byte code page of a Cyrillic,
+// Greek or Hebrew Windows under the Latin-1 flag come back under that code
+// page; true Latin-1 lyrics stay as they are under every code page.
+TEST(ScriptLyrics, SentencesOfTheirCodePageRecovered)
+{
+    const UINT codePage = GetACP();
+    ASSERT_TRUE(ChildCodePage() == 0 || ChildCodePage() == codePage) << codePage;
+    if (codePage != 1252 && codePage != 1251 && codePage != 1253 && codePage != 1255)
+        GTEST_SKIP() << "code page " << codePage;
+    const std::pair<UINT, const char*> sentences[] = {
+        {1251, "Ой, то не вечер, то не вечер,\r\nМне малым-мало спалось"},
+        {1251, "Я помню чудное мгновенье:\r\nПередо мной явилась ты"},
+        {1251, "Ніч яка місячна, зоряна, ясная!\r\nВидно, хоч голки збирай"},
+        {1251, "Ще не вмерла України і слава, і воля"},
+        {1253, "Σε γνωρίζω από την κόψη\r\nτου σπαθιού την τρομερή"},
+        {1253, "Μια φορά κι έναν καιρό"},
+        {1255, "הבה נגילה הבה נגילה\r\nונשמחה"},
+        {1255, "כל עוד בלבב פנימה נפש יהודי הומיה"},
+        {28591, "Allons enfants de la Patrie,\r\nLe jour de gloire est arrivé !"},
+        {28591, "À la claire fontaine, m'en allant promener, j'ai trouvé l'eau si belle"},
+        {28591, "Freude, schöner Götterfunken,\r\nTochter aus Elysium"},
+        {28591, "Grüß Gott! Über allen Gipfeln ist Ruh', schöne Grüße"},
+        {28591, "¿Qué será, será? ¡Ay, ay, ay! Canta y no llores, corazón"},
+        {28591, "Ó meu coração, não há canção sem paixão nem ilusões"},
+        {28591, "Ó, guð vors lands! Ó, lands vors guð!\r\nSofðu unga ástin mín, úti regnið grætur"},
+    };
+    TempDir dir;
+    for (const auto& sentence : sentences) {
+        if (sentence.first != 28591 && sentence.first != codePage)
+            continue;  // another script's bytes mean nothing here
+        const WString text = Wide(sentence.second);
+        std::string bytes(text.size(), '\0');  // one byte a character in these code pages
+        WideCharToMultiByte(sentence.first, 0, text.c_str(), static_cast<int>(text.size()),
+                            &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
+        EXPECT_EQ(ReadFlaggedLatin1(dir, 4, bytes), sentence.second)
+            << "stored as " << sentence.first << ", read under " << codePage;
+    }
+}
+
+#ifdef __WINE__
+TEST(LegacyCodePages, ScriptLyricsPassUnderTheirCodePages)
+{
+    if (ChildCodePage() != 0)
+        GTEST_SKIP() << "already a child run";
+    ExpectPassUnderOtherCodePages(TEXT("ScriptLyrics.*"), 1, {1251, 1253, 1255});
+}
+#endif

@@ -37,14 +37,18 @@ TEST(ManualPath, TakesTheCurrentFolderThenTheProgramsThenTheProjects)
             ASSERT_TRUE(MakeFolder(folder));
         const WString manual[] = {start + TEXT("\\") + ManualName, build + TEXT("\\") + ManualName,
                                   project + TEXT("\\") + ManualName};
-        if (row.made & Current)
+        if (row.made & Current) {
             ASSERT_TRUE(WriteBytes(manual[0], "<html>"));
-        if (row.made & Beside)
+        }
+        if (row.made & Beside) {
             ASSERT_TRUE(WriteBytes(manual[1], "<html>"));
-        if (row.made & BesideIsFolder)
+        }
+        if (row.made & BesideIsFolder) {
             ASSERT_TRUE(MakeFolder(manual[1]));
-        if (row.made & Project)
+        }
+        if (row.made & Project) {
             ASSERT_TRUE(WriteBytes(manual[2], "<html>"));
+        }
 
         const WString expected = row.expected == Current   ? manual[0]
                                  : row.expected == Beside  ? manual[1]
@@ -89,12 +93,14 @@ std::string Lower(std::string text)
 
 TEST(ManualPath, TheProjectsManualOpensInTheDesktopsBrowserFromAnyFolder)
 {
-    // The runner is build\tests\tagscribe_tests.exe(.so); the program it
-    // stands for is build\tagscribe.exe, in the project's build folder.
-    const WString build = ParentFolder(ParentFolder(ModulePath()));
-    const WString project = ParentFolder(build);
+    // The checkout these tests were built from, whatever folder they were
+    // built into; the program stands in its build folder, as ./tagscribe has it.
+    WCHAR* checkout = wine_get_dos_file_name(TAGSCRIBE_SOURCE_DIR);
+    ASSERT_NE(checkout, nullptr) << TAGSCRIBE_SOURCE_DIR;
+    const WString project = checkout;
+    HeapFree(GetProcessHeap(), 0, checkout);
     TempDir elsewhere;
-    const WString manual = FindManual(elsewhere.Path(), build + TEXT("\\tagscribe.exe"));
+    const WString manual = FindManual(elsewhere.Path(), project + TEXT("\\build\\tagscribe.exe"));
     ASSERT_EQ(Utf8(manual), Utf8(project + TEXT("\\") + ManualName));
     // winebrowser hands the page to the desktop's browser.
     EXPECT_NE(Lower(OpenerOf(manual)).find("winebrowser"), std::string::npos) << OpenerOf(manual);

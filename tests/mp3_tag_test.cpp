@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -189,8 +191,8 @@ TEST(Mp3Tag, EmptyLyricsNoLyricsAndNoTag)
 TEST(Mp3Tag, UnsynchronisedFrames)
 {
     // Latin-1 y-diaeresis is FF, a-grave E0: a false sync that must be escaped.
-    // The text does not end in FF: the library reads past a frame whose
-    // unsynchronised data ends in FF 00 (see the README's known limitations).
+    // The text does not end in FF: frames whose unsynchronised data ends in
+    // FF 00 take another path (PlainSizesAndUnsynchronisedEndsRepaired).
     const char* lyrics = "\xC3\xBF\xC3\xA0 and \xC3\xBF\xC3\xBF end";
     TempDir dir;
     for (int version : {2, 3, 4}) {
@@ -456,4 +458,111 @@ TEST(Mp3Tag, DamagedTagsNeitherCrashNorHang)
     EXPECT_GT(opened, 0);
     EXPECT_GT(withLyrics, 0) << "mild damage leaves some lyrics readable";
     EXPECT_LT(seconds, 60.0);
+}
+
+// Lyrics kept in TXXX frames count only in a tag without any USLT frame.
+TEST(Mp3Tag, TxxxLyricsOnlyWithoutUslt)
+{
+    using mp3::UserTextFrame;
+    struct Case {
+        const char* what;
+        int version;
+        std::vector<mp3::Frame> frames;
+        const char* lyrics;
+    };
+    const char* lines = "one\r\ntwo\nthree \xC3\xBF";
+    mp3::Frame flagged = UserTextFrame(4, "LYRICS", "");
+    flagged.body += "caf\xC3\xA9";
+    mp3::Frame packed3 = UserTextFrame(3, "LYRICS", lines);
+    mp3::Frame packed4 = UserTextFrame(4, "lyrics", lines, Encoding::Utf16);
+    packed3.compress = packed4.compress = true;
+    const Case cases[] = {
+        {"LYRICS", 4, {UserTextFrame(4, "LYRICS", lines)}, lines},
+        {"UTF-16, v2.3", 3, {UserTextFrame(3, "UnsyncedLyrics", lines, Encoding::Utf16)}, lines},
+        {"v2.2", 2, {UserTextFrame(2, "unsynced lyrics", lines, Encoding::Utf16BomBE)}, lines},
+        {"UTF-8, USLT", 4, {UserTextFrame(4, "Uslt", lines, Encoding::Utf8)}, lines},
+        {"first in tag order", 3,
+         {UserTextFrame(3, "lyrics-eng", "yes"), UserTextFrame(3, "LYRICS", "later")}, "yes"},
+        {"other names", 3,
+         {UserTextFrame(3, "lyricsx", "a"), UserTextFrame(3, "lyrics", "")}, ""},
+        {"USLT wins", 3, {UserTextFrame(3, "LYRICS", "no"), mp3::LyricsFrame(3, "u")}, "u"},
+        {"an empty USLT wins", 4,
+         {mp3::LyricsFrame(4, "", Encoding::Utf8), UserTextFrame(4, "LYRICS", "no")}, ""},
+        {"Latin-1 flag over UTF-8", 4, {flagged}, "caf\xC3\xA9"},
+        {"compressed", 3, {packed3}, lines},
+        {"compressed, UTF-16", 4, {packed4}, lines},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        mp3::Tag tag = TagWith(c.version, c.frames);
+        EXPECT_EQ(LyricsOf(dir, mp3::FileWithTag(tag)), c.lyrics) << c.what;
+        for (mp3::Frame& frame : tag.frames)
+            frame.unsynchronise = c.version == 4;
+        tag.unsynchronise = c.version < 4;
+        EXPECT_EQ(LyricsOf(dir, mp3::FileWithTag(tag)), c.lyrics) << c.what << ", unsynchronised";
+    }
+}
+
+namespace {
+
+// An ID3v2.4 tag whose frame sizes are plain 32-bit integers.
+std::string PlainSizedTag(std::vector<mp3::Frame> frames, size_t padding)
+{
+    mp3::Tag tag = TagWith(4, std::move(frames));
+    tag.plainFrameSizes = true;
+    tag.padding = padding;
+    return tag.Bytes();
+}
+
+// libid3tag takes the byte past an unsynchronised frame from the C heap:
+// leaving freed blocks of every small size full of 'Z' makes it show.
+void DirtyHeap()
+{
+    std::vector<void*> blocks;
+    for (size_t size = 8; size <= 1024; size += 8)
+        for (int i = 0; i < 3; ++i)
+            if (void* block = std::malloc(size))
+                blocks.push_back(std::memset(block, 'Z', size));
+    for (void* block : blocks)
+        std::free(block);
+}
+
+} // namespace
+
+// Plain frame sizes in ID3v2.4 tags, and frames whose unsynchronised data
+// ends in FF 00, which libid3tag reads one byte too far.
+TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
+{
+    const std::string longText = std::string(300, 'x') + "\r\nend";
+    const std::string endsInFF = "a line that ends in \xC3\xBF";
+    mp3::Frame title = mp3::TextFrame("TIT2", "Title");
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string lyrics;
+    };
+    std::vector<Case> cases = {
+        {"plain sizes", PlainSizedTag({title, mp3::LyricsFrame(4, longText)}, 0), longText},
+        {"padded", PlainSizedTag({mp3::LyricsFrame(4, longText), title}, 64), longText},
+        {"TXXX", PlainSizedTag({mp3::UserTextFrame(4, "LYRICS", longText)}, 0), longText},
+        {"plain sizes below 128", PlainSizedTag({mp3::LyricsFrame(4, "short")}, 9), "short"},
+    };
+    for (int version : {3, 4})
+        for (Encoding encoding : {Encoding::Latin1, Encoding::Utf16BomBE})
+            for (bool dataLength : {false, true}) {
+                mp3::Frame frame = mp3::LyricsFrame(version, endsInFF, encoding);
+                frame.unsynchronise = version == 4;
+                frame.dataLengthIndicator = dataLength && version == 4;
+                mp3::Tag tag = TagWith(version, {frame, title});
+                tag.unsynchronise = version == 3;
+                cases.push_back({"ends in FF", tag.Bytes(), endsInFF});
+            }
+    mp3::Frame both = mp3::LyricsFrame(4, std::string(200, 'y') + endsInFF);
+    both.unsynchronise = true;
+    cases.push_back({"both", PlainSizedTag({both}, 0), std::string(200, 'y') + endsInFF});
+    TempDir dir;
+    for (const Case& c : cases) {
+        DirtyHeap();
+        EXPECT_EQ(LyricsOf(dir, c.bytes + mp3::AudioFrames(1)), c.lyrics) << c.what;
+    }
 }

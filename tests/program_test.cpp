@@ -76,7 +76,7 @@ TEST(Program, InteractiveRunSavesTheOptionsThatLaterBatchRunsUse)
     // current folder as ".txt".
     TempDir current;
     run = RunProgram(program.Path(), TEXT("\"\""), current.Path());
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 1u);  // no track of that name could be read
     EXPECT_EQ(run.shown, 0);
     EXPECT_TRUE(FileExists(current / TEXT(".txt")));
     EXPECT_EQ(ReadBytes(current / TEXT(".txt")), "");
@@ -102,21 +102,28 @@ private:
     HWND window_;
 };
 
-// Activation moves between processes through the X server: wait for it.
+// Activation moves between processes through the X server: wait for it. The
+// holder's thread hears of every change, as a message or an X event.
 HWND ForegroundAfterSettling(HWND expected)
 {
-    for (int i = 0; i < 100 && GetForegroundWindow() != expected; ++i) {
+    const DWORD start = GetTickCount();
+    DWORD waited = 0;
+    while (GetForegroundWindow() != expected && waited < 2000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2000 - waited, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
-        Sleep(20);
+        waited = GetTickCount() - start;
     }
     return GetForegroundWindow();
 }
 
 } // namespace
 
-TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
+// A second start without paths raises the open dialog; one with paths has
+// the dialog export them and exits with the export's status. What other
+// processes send the dialog is checked before it is read.
+TEST(Program, SecondStartRaisesTheDialogOrHandsItsPathsOver)
 {
     ProgramCopy program;
     ASSERT_FALSE(program.Path().empty());
@@ -125,17 +132,49 @@ TEST(Program, SecondStartRaisesTheRunningDialogAndExportsNothing)
     const HWND dialog = WaitForMainDialog(first.ProcessId());
     ASSERT_NE(dialog, nullptr);
 
+    ForegroundHolder holder;
+    ASSERT_EQ(ForegroundAfterSettling(holder.hwnd()), holder.hwnd());
+    RunResult second = RunProgram(program.Path(), WString());
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(second.shown, 0);
+    EXPECT_EQ(ForegroundAfterSettling(dialog), dialog);
+
     TempDir dir;
     WriteTrack(dir / TEXT("song.mp3"), "lyrics");
-    ForegroundHolder holder;
-    for (const WString& arguments : {Quoted(dir / TEXT("song.mp3")), WString()}) {
-        SetForegroundWindow(holder.hwnd());
-        ASSERT_EQ(ForegroundAfterSettling(holder.hwnd()), holder.hwnd());
-        const RunResult second = RunProgram(program.Path(), arguments);
-        EXPECT_EQ(second.exitCode, 0u) << Utf8(arguments);
-        EXPECT_EQ(second.shown, 0) << Utf8(arguments);
-        EXPECT_EQ(ForegroundAfterSettling(dialog), dialog) << Utf8(arguments);
+    ASSERT_TRUE(MakeFolder(dir / TEXT("blocked.txt")));
+    WriteTrack(dir / TEXT("blocked.mp3"), "blocked");
+    second = RunProgram(program.Path(), Quoted(dir / TEXT("song.mp3")));
+    EXPECT_EQ(second.exitCode, 0u);
+    EXPECT_EQ(second.shown, 0);
+    EXPECT_EQ(ReadBytes(dir / TEXT("song.txt")), "lyrics");
+    EXPECT_EQ(RunProgram(program.Path(), Quoted(dir / TEXT("blocked.mp3"))).exitCode, 1u);
+
+    const WString unterminated = dir / TEXT("song.mp3");
+    const std::string odd(3, 'x');
+    const std::vector<BYTE> oversized(128 * 1024 + 2, 'x');
+    const struct {
+        const char* what;
+        ULONG_PTR kind;
+        DWORD size;
+        const void* data;
+    } refused[] = {
+        {"another kind", 1, 4, TEXT("a\0")},
+        {"no data", 0x54534331, 0, nullptr},
+        {"odd length", 0x54534331, 3, odd.data()},
+        {"unterminated", 0x54534331,
+         static_cast<DWORD>(unterminated.size() * sizeof(WCHAR)), unterminated.data()},
+        {"oversized", 0x54534331, static_cast<DWORD>(oversized.size()), oversized.data()},
+    };
+    DeleteFileW((dir / TEXT("song.txt")).c_str());
+    for (const auto& request : refused) {
+        COPYDATASTRUCT data = {request.kind, request.size, const_cast<void*>(request.data)};
+        DWORD_PTR result = 1;
+        EXPECT_TRUE(SendMessageTimeoutW(dialog, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                        SMTO_NORMAL, 10000, &result))
+            << request.what;
+        EXPECT_EQ(result, 0u) << request.what;
     }
+    EXPECT_TRUE(IsWindow(dialog));
     EXPECT_FALSE(FileExists(dir / TEXT("song.txt")));
     EXPECT_FALSE(FileExists(program.SettingsPath()));
 
@@ -169,15 +208,6 @@ int MissingOutputs(const BatchFolder& folder)
     return missing;
 }
 
-bool AnyRunning(const std::vector<std::unique_ptr<ChildRun>>& runs)
-{
-    for (const auto& run : runs) {
-        if (run->Running())
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // A batch run never publishes its hidden window: a start that deferred to it
@@ -197,12 +227,16 @@ TEST(Program, BatchRunsStartedTogetherAllExport)
         runs.push_back(std::make_unique<ChildRun>());
         ASSERT_TRUE(runs.back()->Start(program.Path(), Quoted(folders[i].dir.Path())));
     }
+    std::vector<HANDLE> processes;
+    for (const auto& run : runs)
+        processes.push_back(run->Process());
+    // No handle announces the block: it is looked for between waits on the
+    // runs' ends.
     bool published = false;
     const DWORD start = GetTickCount();
-    while (AnyRunning(runs) && GetTickCount() - start < 60000) {
+    while (WaitForMultipleObjects(Runs, processes.data(), TRUE, 1) == WAIT_TIMEOUT &&
+           GetTickCount() - start < 60000)
         published = published || InstanceBlockPublished();
-        Sleep(1);
-    }
     EXPECT_FALSE(published);
     for (int i = 0; i < Runs; ++i) {
         EXPECT_EQ(runs[i]->Wait(), 0u) << "run " << i;
@@ -216,19 +250,41 @@ TEST(Program, InteractiveStartDuringABatchRunOpensItsDialog)
     ASSERT_FALSE(program.Path().empty());
     BatchFolder folder;
     FillFolder(folder, 0, 400);
+    HANDLE outputs = FindFirstChangeNotificationW(folder.dir.Path().c_str(), FALSE,
+                                                  FILE_NOTIFY_CHANGE_FILE_NAME);
+    ASSERT_NE(outputs, INVALID_HANDLE_VALUE);
     ChildRun batch;
     ASSERT_TRUE(batch.Start(program.Path(), Quoted(folder.dir.Path())));
-    // Wait until the export is under way: its first outputs are there.
-    while (batch.Running() && NamesIn(folder.dir.Path()).size() == folder.lyrics.size())
-        Sleep(5);
+    // Once the export is under way (its first output is there), the batch is
+    // held still until the interactive run has shown its dialog.
+    const HANDLE events[] = {outputs, batch.Process()};
+    const DWORD first = WaitForMultipleObjects(2, events, FALSE, 30000);
+    FindCloseChangeNotification(outputs);
+    ASSERT_EQ(first, WAIT_OBJECT_0);
+    ASSERT_NE(SuspendThread(batch.Thread()), DWORD(-1));
     EXPECT_TRUE(batch.Running());
 
     ChildRun interactive;
     ASSERT_TRUE(interactive.Start(program.Path(), WString()));
     const HWND dialog = WaitForMainDialog(interactive.ProcessId());
+    ResumeThread(batch.Thread());
     ASSERT_NE(dialog, nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(interactive.Wait(), 0u);
     EXPECT_EQ(batch.Wait(), 0u);
     EXPECT_EQ(MissingOutputs(folder), 0);
+}
+
+// The variant's manifest makes the process's ANSI code page 65001 under any
+// locale, so the export's ANSI conversion writes UTF-8.
+TEST(Program, Utf8VariantRunsUnderCodePage65001)
+{
+    ProgramCopy program(TEXT("tagscribe-utf8.exe.so"));
+    ASSERT_FALSE(program.Path().empty());
+    TempDir dir;
+    const std::string lyrics = "夜の電車 — Größe";
+    ASSERT_TRUE(WriteBytes(dir / TEXT("track.mp3"),
+                           mp3::FileWithLyrics(lyrics, 4, mp3::Encoding::Utf8)));
+    EXPECT_EQ(RunProgram(program.Path(), Quoted(dir / TEXT("track.mp3"))).exitCode, 0u);
+    EXPECT_EQ(ReadBytes(dir / TEXT("track.txt")), lyrics);
 }

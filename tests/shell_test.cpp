@@ -71,7 +71,7 @@ protected:
     bool Browse(WPARAM button, WString& result)
     {
         bool chosen = false;
-        answer = AnswerChooser(owner.hwnd, TEXT("inner"), button,
+        answer = AnswerChooser(owner.hwnd, deep, button,
                                [&] { chosen = vela::BrowseForFolder(&owner, result, deep); });
         return chosen;
     }

@@ -388,7 +388,7 @@ protected:
                 const WCHAR* scribble = nullptr)
     {
         const ChooserAnswer answer = AnswerChooser(
-            hwnd, LeafName(start), reply,
+            hwnd, start, reply,
             [&] {
                 SetItemText(hwnd, IDC_DIRECTORY, start);
                 Click(hwnd, button);

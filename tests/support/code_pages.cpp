@@ -5,6 +5,7 @@
 #include "app/paths.h"
 #include "tests/support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -90,14 +91,17 @@ UINT ChildCodePage()
     return expected ? static_cast<UINT>(std::atoi(expected)) : 0;
 }
 
-void ExpectPassUnderOtherCodePages(const WString& filter, int count)
+void ExpectPassUnderOtherCodePages(const WString& filter, int count,
+                                   std::initializer_list<UINT> codePages)
 {
-    const Locale locales[] = {{1252, "C.UTF-8"}, {932, "ja_JP.UTF-8"}};
+    const Locale locales[] = {{1252, "C.UTF-8"},     {932, "ja_JP.UTF-8"}, {1251, "ru_RU.UTF-8"},
+                              {1253, "el_GR.UTF-8"}, {1255, "he_IL.UTF-8"}};
     const std::string passed = "[  PASSED  ] " + std::to_string(count) + " test";
     TempDir dir;
     for (const Locale& locale : locales) {
-        if (locale.codePage == GetACP())
-            continue;  // this process runs the cases itself
+        if (locale.codePage == GetACP() ||
+            std::find(codePages.begin(), codePages.end(), locale.codePage) == codePages.end())
+            continue;  // this process runs the cases itself, or they are not wanted
         std::string output;
         DWORD code;
         {

@@ -11,11 +11,10 @@ struct ChooserAnswer {
 };
 
 // Runs open, which shows a chooser owned by owner and returns once it is
-// closed, and answers the chooser from a thread timer (its modal loop
-// dispatches them): as soon as the start folder startLeaf is selected,
-// beforeAnswer runs and button is pressed. Wine 8's chooser now and then
-// never takes the initial selection (seen 2026-12, about one run in twenty):
-// after 3 s it is cancelled and open runs again, four times at most.
-ChooserAnswer AnswerChooser(HWND owner, const WString& startLeaf, WPARAM button,
+// closed, and answers the chooser from a hook on this thread, as soon as its
+// modal loop is idle with the folder start selected: beforeAnswer runs and
+// button is pressed. A chooser still without that selection after 10 s is
+// cancelled, unanswered.
+ChooserAnswer AnswerChooser(HWND owner, const WString& start, WPARAM button,
                             const std::function<void()>& open,
                             const std::function<void()>& beforeAnswer = nullptr);

@@ -96,7 +96,7 @@ std::uint32_t Crc32(const std::string& bytes)
                                             static_cast<uInt>(bytes.size())));
 }
 
-std::string FrameBytes(int version, const Frame& frame, bool tagUnsynchronised)
+std::string FrameBytes(int version, const Frame& frame, bool tagUnsynchronised, bool plainSize)
 {
     if (version == 2)
         return frame.id + BigEndian(static_cast<std::uint32_t>(frame.body.size()), 3) + frame.body;
@@ -122,7 +122,8 @@ std::string FrameBytes(int version, const Frame& frame, bool tagUnsynchronised)
         data = Syncsafe(static_cast<std::uint32_t>(frame.body.size())) + data;
     formatFlags |= (frame.compress ? 0x08 : 0) | (unsynchronise ? 0x02 : 0) |
                    (lengthIndicator ? 0x01 : 0);
-    return frame.id + Syncsafe(static_cast<std::uint32_t>(data.size())) +
+    const auto size = static_cast<std::uint32_t>(data.size());
+    return frame.id + (plainSize ? BigEndian(size, 4) : Syncsafe(size)) +
            static_cast<char>(frame.statusFlags) + static_cast<char>(formatFlags) + data;
 }
 
@@ -246,6 +247,14 @@ Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes)
     return frame;
 }
 
+Frame UserTextFrame(int version, const std::string& description, const std::string& value,
+                    Encoding encoding)
+{
+    Frame frame = TextFrame(version == 2 ? "TXX" : "TXXX", description, encoding);
+    frame.body += Terminator(encoding) + EncodeText(value, encoding);
+    return frame;
+}
+
 Frame TextFrame(const std::string& id, const std::string& text, Encoding encoding)
 {
     Frame frame;
@@ -259,7 +268,7 @@ std::string Tag::Bytes() const
     bool perFrameUnsync = unsynchronise && version == 4;
     std::string frameBytes;
     for (const Frame& frame : frames)
-        frameBytes += FrameBytes(version, frame, perFrameUnsync);
+        frameBytes += FrameBytes(version, frame, perFrameUnsync, plainFrameSizes);
 
     bool withExtendedHeader = extendedHeader && version >= 3;
     std::string body;

@@ -68,6 +68,8 @@ struct Tag {
     std::size_t padding = 0;
     // 2.4 only: a footer ("3DI") after the frames (use without padding).
     bool footer = false;
+    // 2.4 only: frame sizes as plain 32-bit integers, as a player once wrote.
+    bool plainFrameSizes = false;
 
     // The tag's bytes: header, extended header, frames, padding, footer.
     std::string Bytes() const;
@@ -86,6 +88,9 @@ Frame LyricsFrame(int version, const std::string& lyrics, Encoding encoding = En
 // A lyrics frame flagged ISO-8859-1 whose text is `bytes` exactly as given:
 // how many taggers stored UTF-8 or an ANSI code page such as Shift_JIS.
 Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes);
+// A user-defined text frame, TXXX (TXX for version 2): description, value.
+Frame UserTextFrame(int version, const std::string& description, const std::string& value,
+                    Encoding encoding = Encoding::Latin1);
 // A text frame such as TIT2 (TT2 for version 2).
 Frame TextFrame(const std::string& id, const std::string& text,
                 Encoding encoding = Encoding::Latin1);

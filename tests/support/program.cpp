@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <vector>
 
-ProgramCopy::ProgramCopy()
+ProgramCopy::ProgramCopy(const WString& name)
 {
     // The runner is build\tests\tagscribe_tests.exe(.so); the program is
     // build\tagscribe.exe.so.
-    const WString built = ParentFolder(ParentFolder(ModulePath())) + TEXT("\\tagscribe.exe.so");
-    const WString copy = dir_ / TEXT("tagscribe.exe.so");
+    const WString built = ParentFolder(ParentFolder(ModulePath())) + TEXT("\\") + name;
+    const WString copy = dir_ / name;
     if (CopyFileW(built.c_str(), copy.c_str(), TRUE))
         path_ = copy;
 }
@@ -54,15 +54,18 @@ bool ChildRun::Running() const
 
 DWORD ChildRun::Wait(ShowWatch* watch, DWORD milliseconds)
 {
+    DWORD ended = WaitForSingleObject(process_.hProcess, watch ? 0 : milliseconds);
+    // Another process's windows signal nothing here (see ShowWatch): look
+    // between waits that do not block.
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        if (watch)
-            watch->Check();
-        if (WaitForSingleObject(process_.hProcess, watch ? 0 : 100) == WAIT_OBJECT_0) {
-            DWORD code = DWORD(-1);
-            GetExitCodeProcess(process_.hProcess, &code);
-            return code;
-        }
+    while (watch && ended == WAIT_TIMEOUT && GetTickCount() - start < milliseconds) {
+        watch->Check();
+        ended = WaitForSingleObject(process_.hProcess, 0);
+    }
+    if (ended == WAIT_OBJECT_0) {
+        DWORD code = DWORD(-1);
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
     }
     TerminateProcess(process_.hProcess, 1);
     WaitForSingleObject(process_.hProcess, 5000);
@@ -142,16 +145,19 @@ bool InstanceBlockPublished()
 
 HWND WaitForMainDialog(DWORD processId, DWORD milliseconds)
 {
-    const DWORD start = GetTickCount();
+    // The program shows its dialog and publishes it before its message loop
+    // first waits for input.
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        return nullptr;
+    const DWORD idle = WaitForInputIdle(process, milliseconds);
+    // WaitForInputIdle also returns 0 for a process that has ended.
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
     DialogSearch search = {processId, nullptr};
-    do {
-        if (!search.found)
-            EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
-        if (search.found && InstanceBlockPublished())
-            return search.found;
-        Sleep(20);
-    } while (GetTickCount() - start < milliseconds);
-    return nullptr;
+    if (idle == 0 && running)
+        EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found && InstanceBlockPublished() ? search.found : nullptr;
 }
 
 WString Quoted(const WString& text)

@@ -9,7 +9,8 @@
 // A copy of the built program in a folder of its own.
 class ProgramCopy {
 public:
-    ProgramCopy();
+    // name: the built program's file, or its UTF-8 variant's.
+    explicit ProgramCopy(const WString& name = TEXT("tagscribe.exe.so"));
     // Empty when the program could not be found or copied.
     const WString& Path() const { return path_; }
     // Where the copy keeps its options.
@@ -48,6 +49,8 @@ public:
     bool Start(const WString& program, const WString& arguments,
                const WString& folder = WString());
     DWORD ProcessId() const { return process_.dwProcessId; }
+    HANDLE Process() const { return process_.hProcess; }
+    HANDLE Thread() const { return process_.hThread; }
     // True while the started process has not ended.
     bool Running() const;
     // The exit code, or -1 after killing a run that outlasted the timeout.

@@ -1,5 +1,6 @@
 #include "vela/media/legacy_text.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -26,16 +27,31 @@ bool IsPrivateUse(WCHAR c)
     return c >= 0xE000 && c <= 0xF8FF;
 }
 
-// The bytes as text of a double-byte ANSI code page, when they are that.
-// Single-byte code pages are left out: every byte means something there, so
-// nothing would tell their text from Latin-1.
-bool DecodeDoubleByteAnsi(const std::string& bytes, WString& text)
+// The code page of text that taggers stored the legacy way: the ANSI code
+// page, or in a UTF-8 process (a --utf8 run) that of the user's locale,
+// which Windows and Wine keep as it was. 0 when there is none.
+UINT LegacyCodePage()
+{
+    const UINT ansi = GetACP();
+    if (ansi != CP_UTF8)
+        return ansi;
+    WCHAR digits[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, digits, 8) <= 0)
+        return 0;
+    UINT codePage = 0;
+    for (const WCHAR* p = digits; *p >= '0' && *p <= '9'; ++p)
+        codePage = codePage * 10 + (*p - '0');
+    return codePage == CP_UTF8 ? 0 : codePage;
+}
+
+// The bytes as text of a double-byte code page, when they are that.
+bool DecodeDoubleByte(UINT codePage, const std::string& bytes, WString& text)
 {
     CPINFO info;
-    if (!GetCPInfo(CP_ACP, &info) || info.MaxCharSize != 2)
+    if (!GetCPInfo(codePage, &info) || info.MaxCharSize != 2)
         return false;
     WString decoded;
-    if (!Decode(CP_ACP, MB_ERR_INVALID_CHARS, bytes, decoded))
+    if (!Decode(codePage, MB_ERR_INVALID_CHARS, bytes, decoded))
         return false;
     // Each character takes one or two bytes, so fewer characters than bytes
     // means at least one pair. Without one, high bytes are single-byte
@@ -46,6 +62,55 @@ bool DecodeDoubleByteAnsi(const std::string& bytes, WString& text)
     for (WCHAR c : decoded)
         if (IsPrivateUse(c))
             return false;
+    text.swap(decoded);
+    return true;
+}
+
+// The single-byte code pages whose bytes above 0x7F are mostly the letters
+// of one non-Latin script, and that script's block. Latin ones are left
+// out: every byte means something there, so nothing would tell their text
+// from Latin-1.
+struct Script {
+    UINT codePage;
+    WCHAR first;
+    WCHAR last;
+};
+const Script kScripts[] = {
+    {1251, 0x0400, 0x052F},  // Cyrillic
+    {1253, 0x0370, 0x03FF},  // Greek
+    {1255, 0x0590, 0x05FF},  // Hebrew
+    {1256, 0x0600, 0x06FF},  // Arabic
+};
+
+// The bytes as text of such a code page when they look like its script:
+// every high byte is a character there, and three or more in a row are
+// letters of the script. Real Latin-1 words seldom hold three accented
+// letters in a row.
+bool DecodeScript(UINT codePage, const std::string& bytes, WString& text)
+{
+    const Script* script = std::find_if(std::begin(kScripts), std::end(kScripts),
+                                        [&](const Script& s) { return s.codePage == codePage; });
+    WString decoded;
+    if (script == std::end(kScripts) || !Decode(codePage, 0, bytes, decoded) ||
+        decoded.size() != bytes.size())
+        return false;
+    size_t run = 0;
+    size_t longest = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            run = 0;
+            continue;
+        }
+        // Undefined bytes come out as C1 controls, private use or U+FFFD.
+        const WCHAR c = decoded[i];
+        if ((c >= 0x80 && c <= 0x9F) || IsPrivateUse(c) || c == 0xFFFD)
+            return false;
+        const bool letter = c >= script->first && c <= script->last && IsCharAlphaW(c);
+        run = letter ? run + 1 : 0;
+        longest = run > longest ? run : longest;
+    }
+    if (longest < 3)
+        return false;
     text.swap(decoded);
     return true;
 }
@@ -114,7 +179,9 @@ bool ReadLegacyLyrics(const id3_ucs4_t* text, WString& lyrics)
         lyrics.swap(decoded);
         return true;
     }
-    if (high && DecodeDoubleByteAnsi(bytes, decoded)) {
+    const UINT codePage = high ? LegacyCodePage() : 0;
+    if (codePage != 0 &&
+        (DecodeDoubleByte(codePage, bytes, decoded) || DecodeScript(codePage, bytes, decoded))) {
         lyrics.swap(decoded);
         return true;
     }

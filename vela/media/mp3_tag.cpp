@@ -1,6 +1,7 @@
 #include "vela/media/mp3_tag.h"
 
 #include "vela/media/legacy_text.h"
+#include "vela/media/lyrics_frame.h"
 #include "vela/storage/disk.h"
 
 #include <id3tag.h>
@@ -50,27 +51,25 @@ bool Mp3Tag::Open(const WString& path, int mode)
     if (file_ == nullptr)
         return false;
     tag_ = id3_file_tag(file_);
-    if (tag_ != nullptr)
-        return true;
-    Close();
-    return false;
+    if (tag_ == nullptr) {
+        Close();
+        return false;
+    }
+    if (NeedsMending(tag_))
+        mended_ = MendedTag(path, tag_);
+    return true;
 }
 
 WString Mp3Tag::Lyrics() const
 {
     if (file_ == nullptr)
         return WString();
-    id3_frame* frame = id3_tag_findframe(tag_, "USLT", 0);
-    if (frame == nullptr)
-        return WString();
-    const id3_field* field = id3_frame_field(frame, 3);
-    if (field == nullptr)
-        return WString();
-    const id3_ucs4_t* text = id3_field_getfullstring(field);
+    const LyricsFrame frame = FindLyricsFrame(mended_ ? mended_.get() : tag_);
+    const id3_ucs4_t* text = LyricsText(frame);
     if (text == nullptr)
         return WString();
     // Text flagged ISO-8859-1 is often UTF-8 or ANSI in fact.
-    const id3_field* encoding = id3_frame_field(frame, 0);
+    const id3_field* encoding = id3_frame_field(frame.frame, 0);
     WString lyrics;
     if (encoding != nullptr &&
         id3_field_gettextencoding(encoding) == ID3_FIELD_TEXTENCODING_ISO_8859_1 &&
@@ -90,6 +89,7 @@ void Mp3Tag::Close()
 {
     if (file_ == nullptr)
         return;
+    mended_.reset();
     id3_file_close(file_);
     file_ = nullptr;
 }

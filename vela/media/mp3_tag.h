@@ -1,7 +1,9 @@
 #pragma once
-// Reads the unsynchronised lyrics (the first USLT frame) of an audio file's
-// ID3 tag through libid3tag. One object can read many files in turn: each
-// Open closes the file the previous one left open.
+// Reads the unsynchronised lyrics of an audio file's ID3 tag through
+// libid3tag: the first USLT frame, or in a tag without one the first TXXX
+// frame named as lyrics (see FindLyricsFrame). One object can read many
+// files in turn: each Open closes the file the previous one left open.
+#include "vela/media/mended_tag.h"
 #include "vela/text.h"
 
 #include <boost/noncopyable.hpp>
@@ -22,9 +24,9 @@ public:
     // readable file without any tag opens with an empty tag.
     bool Open(const WString& path, int mode);
 
-    // The text of the first USLT frame, exactly as stored (line breaks kept,
-    // characters above U+FFFF as surrogate pairs); empty when nothing is open,
-    // when there is no such frame or when its text is empty.
+    // The lyrics, exactly as stored (line breaks kept, characters above
+    // U+FFFF as surrogate pairs); empty when nothing is open, when there is
+    // no lyrics frame or when its text is empty.
     WString Lyrics() const;
 
 private:
@@ -33,6 +35,9 @@ private:
     id3_file* file_;
     // Owned by file_, and meaningful only while file_ is set.
     id3_tag* tag_;
+    // The tag read again from the file's bytes, when the library's reading
+    // misses or spoils the lyrics; it then takes the place of tag_.
+    OwnedTag mended_;
 };
 
 } // namespace vela

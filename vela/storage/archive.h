@@ -3,8 +3,6 @@
 // child nodes, keyed by exact (case-sensitive) UTF-16 strings. Values and
 // children are separate key spaces. The archive knows no types: integers,
 // text and structures are conventions of the code that stores them.
-// Boost first: it pulls in <cmath>, which cannot follow the min and max
-// macros of <windows.h>.
 #include <boost/functional/hash.hpp>
 #include <boost/pool/pool_alloc.hpp>
 #include <boost/unordered_map.hpp>

@@ -103,6 +103,9 @@ Disk& DefaultDisk();
 // descriptor on the name that Wine converts the path to.
 int OpenRuntimeDescriptor(const WString& path, bool writing);
 void CloseDescriptor(int fd);
+// Reads up to `count` bytes from the descriptor's position: the count read,
+// 0 at the end, -1 on failure.
+int ReadDescriptor(int fd, void* destination, unsigned count);
 
 // The disk that File, Mp3Tag, DirectoryList and WriteOutput use,
 // DefaultDisk at first. Tests and benchmarks swap it with UseDisk.

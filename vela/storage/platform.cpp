@@ -1,6 +1,7 @@
 // The Windows build's own part of the disk layer; Winelib builds
 // vela/storage/wine/platform.cpp instead (see CMakeLists.txt).
 #include "vela/storage/disk.h"
+#include "vela/storage/user_path.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -28,6 +29,16 @@ WString FoldNameCase(const WString& name)
     if (!upper.empty())
         CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     return upper;
+}
+
+int ReadDescriptor(int fd, void* destination, unsigned count)
+{
+    return _read(fd, destination, count);
+}
+
+WString UserPath(const WString& path)
+{
+    return path;
 }
 
 } // namespace vela

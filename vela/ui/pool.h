@@ -1,19 +1,10 @@
 #pragma once
 // The framework's registries take their memory from Boost.Pool; each
 // singleton pool guards itself with its own mutex, so the framework adds none.
-//
-// <windows.h> may already have defined the min and max macros, which break
-// the standard and Boost headers below; they are hidden while those load.
-#pragma push_macro("min")
-#pragma push_macro("max")
-#undef min
-#undef max
 #include <boost/functional/hash.hpp>
 #include <boost/pool/pool_alloc.hpp>
 #include <boost/unordered_map.hpp>
 #include <boost/unordered_set.hpp>
-#pragma pop_macro("max")
-#pragma pop_macro("min")
 
 #include <functional>
 #include <utility>

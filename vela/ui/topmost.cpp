@@ -65,11 +65,17 @@ private:
 
 } // namespace
 
+// Joining the band is no activation. Without SWP_NOACTIVATE, Wine 8
+// activated the dialog while it was still hidden (its settings load sets the
+// band before it shows): the dialog manager focused the first control, which
+// the same load then disabled, so the focus was nowhere; showing the dialog,
+// already active, set it no more. Under Openbox the dialog then had the X
+// focus but Escape, Tab and the arrows reached no control (2026-12).
 BOOL Window::SetTopmost(bool on)
 {
     OwnedPopupsReleased released(hwnd);
     return SetWindowPos(hwnd, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                        SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+                        SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
 } // namespace vela

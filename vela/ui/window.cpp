@@ -174,7 +174,15 @@ LRESULT Window::Send(UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 BOOL Window::Show(int command) { return ShowWindow(hwnd, command); }
-BOOL Window::Enable(BOOL on) { return EnableWindow(hwnd, on); }
+BOOL Window::Enable(BOOL on)
+{
+    // Disabling the control that has the keyboard focus leaves the focus
+    // nowhere, and keys then reach no control: the dialog hands it on first.
+    const HWND focus = GetFocus();
+    if (!on && focus && (focus == hwnd || IsChild(hwnd, focus)))
+        SendMessageW(GetParent(hwnd), WM_NEXTDLGCTL, 0, FALSE);
+    return EnableWindow(hwnd, on);
+}
 BOOL Window::GetWindowRect(RECT* rect) { return ::GetWindowRect(hwnd, rect); }
 BOOL Window::GetClientRect(RECT* rect) { return ::GetClientRect(hwnd, rect); }
 

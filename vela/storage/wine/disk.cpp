@@ -110,7 +110,7 @@ bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing
 // Whether the file found for an output is the one `source` names.
 enum class Identity { Same, Other, Unknown };
 
-// Names are found with Unix calls (see unix_names.h), and outputs written
+// Names are found with Unix calls (see names.h), and outputs written
 // with them. What is not plainly so, and every failure whose error is Wine's
 // to give, is handed to Win32 unchanged. Other files are opened through Wine,
 // which keeps their share modes.
@@ -179,6 +179,8 @@ public:
                 return OpenRuntimeDescriptor(path, writing);
             if (name.state == UnixName::Found)
                 fd = OpenRegular(name.path, writing, missing, &lastInfo_);
+            else
+                SetLastError(ERROR_FILE_NOT_FOUND);
         }
         if (fd >= 0)
             lastOpened_ = path;
@@ -221,14 +223,39 @@ private:
 
 } // namespace
 
+// The Win32 error that Wine gives for a failed Unix open.
+DWORD OpenError(int unixError)
+{
+    switch (unixError) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EMFILE:
+    case ENFILE:
+        return ERROR_TOO_MANY_OPEN_FILES;
+    default:
+        return ERROR_READ_FAULT;
+    }
+}
+
 int OpenRegular(const std::string& unixPath, bool writing, bool& missing, struct stat* found)
 {
     const int fd = open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
     missing = fd < 0 && errno == ENOENT;
+    if (fd < 0)
+        SetLastError(OpenError(errno));
     struct stat ignored;
     struct stat& info = found ? *found : ignored;
     if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
         close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);  // as CreateFileW on a folder
         return -1;
     }
     return fd;

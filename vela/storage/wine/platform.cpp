@@ -1,7 +1,9 @@
 #include "vela/storage/disk.h"
+#include "vela/storage/user_path.h"
 
 #include "vela/storage/wine/names.h"
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace vela {
@@ -29,6 +31,40 @@ int OpenRuntimeDescriptor(const WString& path, bool writing)
 void CloseDescriptor(int fd)
 {
     close(fd);
+}
+
+int ReadDescriptor(int fd, void* destination, unsigned count)
+{
+    ssize_t got;
+    do
+        got = read(fd, destination, count);
+    while (got < 0 && errno == EINTR);
+    return static_cast<int>(got);
+}
+
+} // namespace vela
+
+namespace vela {
+
+WString UserPath(const WString& path)
+{
+    const bool drivePath = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+    if (drivePath && path.find(WCHAR(0)) == WString::npos) {
+        if (char* unixPath = wine_get_unix_file_name(path.c_str())) {
+            WString shown;
+            const bool utf8 = FromUtf8(unixPath, shown);
+            HeapFree(GetProcessHeap(), 0, unixPath);
+            if (utf8)
+                return shown;
+        }
+        return path;
+    }
+    WString shown = path;
+    for (WCHAR& c : shown) {
+        if (c == '\\')
+            c = '/';
+    }
+    return shown;
 }
 
 } // namespace vela

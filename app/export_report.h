@@ -1,0 +1,44 @@
+#pragma once
+// What one export run did, for a batch to tell its user: how many tracks
+// gave a text file, how many had no lyrics, and each failure and each lossy
+// output by name.
+#include "app/code_page_loss.h"
+#include "vela/text.h"
+
+#include <vector>
+
+struct ExportFailure {
+    enum Kind {
+        OpenInput,           // the input could not be read
+        WriteOutput,         // the output could not be created or written
+        ReplacesTrack,       // refused: the output would replace an MP3 file
+        ReplacesInput        // refused: it would replace an input of the run
+    };
+    Kind kind;
+    WString path;  // the input for OpenInput, else the output
+    DWORD error;   // the system's error code for the first two kinds
+};
+
+struct LossyOutput {
+    WString path;
+    CodePageLoss loss;
+};
+
+struct ExportReport {
+    size_t exported = 0;       // outputs that hold lyrics, written or already so
+    size_t unchanged = 0;      // of those, outputs that held them already
+    size_t withoutLyrics = 0;  // tracks read that have none
+    std::vector<ExportFailure> failures;
+    std::vector<LossyOutput> lossy;
+
+    // 0 when nothing failed, else 1.
+    int ExitStatus() const { return failures.empty() ? 0 : 1; }
+};
+
+// The report as a batch prints it, one "tagscribe: ..." line each: every
+// failure with its reason, every lossy output, then the summary. Paths are
+// shown as the user knows them (see UserPath).
+WString FormatReport(const ExportReport& report);
+
+// The system's text for an error code, on one line.
+WString SystemText(DWORD error);

@@ -1,0 +1,86 @@
+#include "vela/media/lyrics_frame.h"
+
+#include <cstddef>
+#include <initializer_list>
+
+namespace vela {
+
+namespace {
+
+id3_ucs4_t Lower(id3_ucs4_t c)
+{
+    return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+}
+
+// Whether `text` starts with `name` (lower-case ASCII), ignoring letter case,
+// and, with `whole`, ends there too.
+bool Matches(const id3_ucs4_t* text, const char* name, bool whole)
+{
+    for (; *name != 0; ++text, ++name)
+        if (Lower(*text) != static_cast<id3_ucs4_t>(*name))
+            return false;
+    return !whole || *text == 0;
+}
+
+bool NamesLyrics(const id3_frame* txxx)
+{
+    const id3_field* field = id3_frame_field(txxx, 1);
+    const id3_ucs4_t* name = field != nullptr ? id3_field_getstring(field) : nullptr;
+    if (name == nullptr)
+        return false;
+    for (const char* whole : {"lyrics", "unsyncedlyrics", "unsynced lyrics", "uslt"})
+        if (Matches(name, whole, true))
+            return true;
+    return Matches(name, "lyrics-", false);
+}
+
+} // namespace
+
+LyricsFrame FindLyricsFrame(const id3_tag* tag)
+{
+    LyricsFrame lyrics;
+    lyrics.frame = id3_tag_findframe(tag, "USLT", 0);
+    if (lyrics.frame != nullptr)
+        return lyrics;
+    for (int i = 0; id3_frame* txxx = id3_tag_findframe(tag, "TXXX", i); ++i) {
+        if (NamesLyrics(txxx)) {
+            lyrics.frame = txxx;
+            lyrics.txxxIndex = i;
+            break;
+        }
+    }
+    return lyrics;
+}
+
+const id3_ucs4_t* LyricsText(const LyricsFrame& lyrics)
+{
+    if (lyrics.frame == nullptr)
+        return nullptr;
+    const bool txxx = lyrics.txxxIndex >= 0;
+    const id3_field* field = id3_frame_field(lyrics.frame, txxx ? 2 : 3);
+    if (field == nullptr)
+        return nullptr;
+    return txxx ? id3_field_getstring(field) : id3_field_getfullstring(field);
+}
+
+bool MayReadPastItsEnd(const LyricsFrame& lyrics)
+{
+    const int flags = lyrics.frame->flags;
+    const id3_ucs4_t* text = LyricsText(lyrics);
+    if ((flags & (ID3_FRAME_FLAG_UNSYNCHRONISATION | ID3_FRAME_FLAG_COMPRESSION |
+                  ID3_FRAME_FLAG_ENCRYPTION)) != ID3_FRAME_FLAG_UNSYNCHRONISATION ||
+        text == nullptr)
+        return false;
+    // Stored data that ends in FF decodes to a last character holding that
+    // byte, or a last but one when the stray byte makes one more. UTF-8 text
+    // never holds it.
+    std::size_t length = 0;
+    while (text[length] != 0)
+        ++length;
+    for (std::size_t i = length > 2 ? length - 2 : 0; i < length; ++i)
+        if ((text[i] & 0xFF) == 0xFF || (text[i] >> 8 & 0xFF) == 0xFF)
+            return true;
+    return false;
+}
+
+} // namespace vela
