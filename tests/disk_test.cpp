@@ -366,50 +366,43 @@ TEST_P(DiskWrite, DescriptorsOpenRegularFilesOnly)
 // write replaces it; an output that holds the bytes already keeps its time.
 TEST_P(DiskWrite, OutputsAreCompleteOrAbsent)
 {
-    const SmallDisk full(dir.Path(), "64k");
+    const SmallDisk full(dir.Path(), "64k");  // mounting one needs root
     const std::string big(128 * 1024, 'b');
+    const WString output = dir / TEXT("song.txt");
     const FILETIME old = {0, 30000000};  // long ago
+    using vela::OutputResult;
     const struct {
-        const char* name;
-        const char* before;   // the output's bytes first, if any
-        const char* partial;  // what a killed run left, if anything
+        const char *name, *before, *partial;  // the output's bytes and a leftover, if any
         std::string bytes;
-        vela::OutputResult result;
-        const char* after;  // the output's bytes then, if any
+        OutputResult result;
+        const char* after;
     } rows[] = {
-        {"new, the disk fills up", nullptr, nullptr, big, vela::OutputResult::Failed, nullptr},
-        {"old, the disk fills up", "old", nullptr, big, vela::OutputResult::Failed, "old"},
-        {"left by a killed run", "old", "ol", "new", vela::OutputResult::Written, "new"},
-        {"unchanged", "same", nullptr, "same", vela::OutputResult::Unchanged, "same"},
-        {"another text of that size", "same", nullptr, "SAME", vela::OutputResult::Written, "SAME"},
+        {"new, the disk fills up", nullptr, nullptr, big, OutputResult::Failed, nullptr},
+        {"old, the disk fills up", "old", nullptr, big, OutputResult::Failed, "old"},
+        {"left by a killed run", "old", "ol", "new", OutputResult::Written, "new"},
+        {"unchanged", "same", nullptr, "same", OutputResult::Unchanged, "same"},
+        {"another text of that size", "same", nullptr, "SAME", OutputResult::Written, "SAME"},
     };
     for (const auto& row : rows) {
         if (row.bytes == big && !full.Mounted())
-            continue;  // mounting a small file system needs root
-        const WString output = dir / TEXT("song.txt");
-        if (row.before) {
-            ASSERT_TRUE(WriteBytes(output, row.before)) << row.name;
-            HANDLE file = CreateFileW(output.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-            SetFileTime(file, nullptr, nullptr, &old);
-            CloseHandle(file);
-        }
-        if (row.partial) {
-            ASSERT_TRUE(WriteBytes(output + vela::kPartialSuffix, row.partial)) << row.name;
-            DirectoryList list;
-            EXPECT_EQ(list.Search(dir.Path(), TEXT("*.*"), false), 1u) << row.name;
+            continue;
+        HANDLE file = row.before && WriteBytes(output, row.before)
+                          ? CreateFileW(output.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr)
+                          : INVALID_HANDLE_VALUE;
+        SetFileTime(file, nullptr, nullptr, &old);
+        CloseHandle(file);
+        if (row.partial && WriteBytes(output + vela::kPartialSuffix, row.partial)) {
+            EXPECT_EQ(DirectoryList().Search(dir.Path(), TEXT("*.*"), false), 1u) << row.name;
         }
         EXPECT_EQ(vela::WriteOutput(output, WString(), vela::Existing::Replace, row.bytes),
-                  row.result)
-            << row.name;
-        EXPECT_EQ(NamesIn(dir.Path()), row.after ? WStringList{TEXT("song.txt")} : WStringList())
-            << row.name;
+                  row.result) << row.name;
+        EXPECT_EQ(NamesIn(dir.Path()).size(), row.after ? 1u : 0u) << row.name;
         EXPECT_EQ(ReadBytes(output), row.after ? row.after : "") << row.name;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         GetFileAttributesExW(output.c_str(), GetFileExInfoStandard, &data);
         EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &old) == 0,
-                  row.before && row.result != vela::OutputResult::Written)
-            << row.name;
+                  row.before && row.result != OutputResult::Written) << row.name;
         DeleteFileW(output.c_str());
     }
 }
