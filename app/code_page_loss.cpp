@@ -1,13 +1,25 @@
 #include "app/code_page_loss.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
+// Four units at a time: most lyrics are ASCII, and this runs for every track.
 bool IsAscii(const WString& text)
 {
-    for (WCHAR c : text) {
-        if (c >= 0x80)
+    const WCHAR* unit = text.data();
+    const WCHAR* end = unit + text.size();
+    for (; end - unit >= 4; unit += 4) {
+        uint64_t four;
+        std::memcpy(&four, unit, sizeof four);
+        if (four & 0xFF80FF80FF80FF80ull)
+            return false;
+    }
+    for (; unit != end; ++unit) {
+        if (*unit >= 0x80)
             return false;
     }
     return true;
@@ -25,26 +37,69 @@ WString FromAnsi(const char* bytes, int count)
     return text;
 }
 
-// The default character the code page writes for what it cannot hold.
-std::string DefaultCharacter()
+// The process's code page does not change while it runs.
+struct CodePage {
+    bool singleByte;
+    char fallback;  // the default character, a single byte in every code page
+};
+
+const CodePage& ThisCodePage()
 {
-    CPINFO info = {};
-    if (!GetCPInfo(CP_ACP, &info))
-        return "?";
-    std::string bytes(reinterpret_cast<const char*>(info.DefaultChar));
-    return bytes.empty() ? std::string("?") : bytes;
+    static const CodePage page = [] {
+        CPINFO info = {};
+        const bool known = GetCPInfo(CP_ACP, &info) != FALSE;
+        return CodePage{known && info.MaxCharSize == 1,
+                        known && info.DefaultChar[0] ? static_cast<char>(info.DefaultChar[0]) : '?'};
+    }();
+    return page;
 }
 
 // A character beyond U+FFFF may come out as one default character per unit.
-bool OnlyDefault(const std::string& bytes, const std::string& fallback)
+bool OnlyDefault(const char* bytes, int size, char fallback)
 {
-    if (bytes.empty() || bytes.size() % fallback.size() != 0)
-        return false;
-    for (size_t i = 0; i < bytes.size(); i += fallback.size()) {
-        if (bytes.compare(i, fallback.size(), fallback) != 0)
-            return false;
+    return size > 0 && std::all_of(bytes, bytes + size, [&](char c) { return c == fallback; });
+}
+
+size_t CharacterLength(const WString& text, size_t i)
+{
+    return IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2
+                                                                                              : 1;
+}
+
+// In a single-byte code page each UTF-16 unit became one byte, so the text
+// converted back lines up with the original unit for unit.
+void CompareUnits(const WString& text, const WString& back, const std::string& ansi,
+                  char fallback, CodePageLoss& loss)
+{
+    for (size_t i = 0; i < text.size(); i += CharacterLength(text, i)) {
+        const size_t length = CharacterLength(text, i);
+        if (back.compare(i, length, text, i, length) == 0)
+            continue;
+        ++loss.lost;
+        if (OnlyDefault(&ansi[i], static_cast<int>(length), fallback))
+            ++loss.asDefault;
     }
-    return true;
+}
+
+// Elsewhere each character that did not come back whole is found on its own;
+// the code pages here convert without state.
+void CompareCharacters(const WString& text, char fallback, CodePageLoss& loss)
+{
+    for (size_t i = 0; i < text.size(); i += CharacterLength(text, i)) {
+        if (text[i] < 0x80)
+            continue;
+        const int length = static_cast<int>(CharacterLength(text, i));
+        char bytes[16];
+        const int size = WideCharToMultiByte(CP_ACP, 0, &text[i], length, bytes, sizeof bytes,
+                                             nullptr, nullptr);
+        WCHAR units[8];
+        const int count = size > 0 ? MultiByteToWideChar(CP_ACP, 0, bytes, size, units, 8) : 0;
+        if (count == length && std::equal(units, units + count, &text[i]))
+            continue;
+        ++loss.lost;
+        if (OnlyDefault(bytes, size, fallback))
+            ++loss.asDefault;
+    }
 }
 
 } // namespace
@@ -52,27 +107,15 @@ bool OnlyDefault(const std::string& bytes, const std::string& fallback)
 CodePageLoss MeasureLoss(const WString& text, const std::string& ansi)
 {
     CodePageLoss loss;
-    if (IsAscii(text) || ansi.size() > INT_MAX ||
-        FromAnsi(ansi.data(), static_cast<int>(ansi.size())) == text)
+    if (IsAscii(text) || ansi.size() > INT_MAX)
         return loss;
-    // Every code page here converts character by character, without state,
-    // so each character that did not come back whole is found on its own.
-    const std::string fallback = DefaultCharacter();
-    for (size_t i = 0; i < text.size();) {
-        size_t length = 1;
-        if (IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]))
-            length = 2;
-        if (text[i] >= 0x80) {
-            char bytes[16] = {};
-            const int size = WideCharToMultiByte(CP_ACP, 0, &text[i], static_cast<int>(length),
-                                                 bytes, sizeof bytes, nullptr, nullptr);
-            if (FromAnsi(bytes, size) != text.substr(i, length)) {
-                ++loss.lost;
-                if (OnlyDefault(std::string(bytes, size > 0 ? size : 0), fallback))
-                    ++loss.asDefault;
-            }
-        }
-        i += length;
-    }
+    const WString back = FromAnsi(ansi.data(), static_cast<int>(ansi.size()));
+    if (back == text)
+        return loss;
+    const CodePage& page = ThisCodePage();
+    if (page.singleByte && back.size() == text.size() && ansi.size() == text.size())
+        CompareUnits(text, back, ansi, page.fallback, loss);
+    else
+        CompareCharacters(text, page.fallback, loss);
     return loss;
 }
