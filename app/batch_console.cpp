@@ -34,12 +34,6 @@ ULONGLONG Milliseconds()
     return frequency.QuadPart > 0 ? count.QuadPart * 1000 / frequency.QuadPart : 0;
 }
 
-WString Number(size_t value)
-{
-    const std::string digits = std::to_string(value);
-    return WString(digits.begin(), digits.end());
-}
-
 } // namespace
 
 BatchConsole::BatchConsole()
@@ -99,7 +93,7 @@ void TerminalProgress::Step(size_t done, size_t total)
     if (now - started_ < 1000 || now - shown_ < 100)
         return;
     shown_ = now;
-    const WString line = TEXT("tagscribe: ") + Number(done) + TEXT("/") + Number(total);
+    const WString line = TEXT("tagscribe: ") + DecimalText(done) + TEXT("/") + DecimalText(total);
     // A shorter line than the last leaves none of it behind.
     const size_t pad = width_ > line.size() ? width_ - line.size() : 0;
     console_.Write(TEXT("\r") + line + WString(pad, ' '));

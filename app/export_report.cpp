@@ -1,43 +1,7 @@
 #include "app/export_report.h"
 
+#include "vela/storage/file.h"
 #include "vela/storage/user_path.h"
-
-#include <memory>
-#include <string>
-
-namespace {
-
-WString Number(unsigned long long value)
-{
-    const std::string digits = std::to_string(value);
-    return WString(digits.begin(), digits.end());
-}
-
-struct LocalFreeDeleter {
-    void operator()(WCHAR* text) const { LocalFree(text); }
-};
-
-} // namespace
-
-WString SystemText(DWORD error)
-{
-    WCHAR* raw = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                   reinterpret_cast<LPWSTR>(&raw), 0, nullptr);
-    std::unique_ptr<WCHAR, LocalFreeDeleter> owned(raw);
-    WString text = owned ? WString(owned.get()) : WString();
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    for (WCHAR& c : text) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
-    if (text.empty())
-        text = TEXT("error ") + Number(error);
-    return text;
-}
 
 namespace {
 
@@ -49,13 +13,13 @@ WString Reason(const ExportFailure& failure)
     case ExportFailure::ReplacesInput:
         return TEXT("not written: it would replace a file that this run reads");
     default:
-        return SystemText(failure.error);
+        return vela::SystemText(failure.error);
     }
 }
 
 WString Count(size_t count, const WCHAR* what)
 {
-    return Number(count) + TEXT(" ") + what;
+    return DecimalText(count) + TEXT(" ") + what;
 }
 
 } // namespace
@@ -75,7 +39,7 @@ WString FormatReport(const ExportReport& report)
                                                        : TEXT("written as ? or look-alikes");
         text += prefix + vela::UserPath(output.path) + TEXT(": ") +
                 Count(loss.lost, loss.lost == 1 ? TEXT("character") : TEXT("characters")) +
-                TEXT(" not in code page ") + Number(GetACP()) + TEXT(" (") + how + hint +
+                TEXT(" not in code page ") + DecimalText(GetACP()) + TEXT(" (") + how + hint +
                 TEXT(")\n");
     }
     text += prefix + Count(report.exported, TEXT("exported, ")) +

@@ -39,6 +39,3 @@ struct ExportReport {
 // failure with its reason, every lossy output, then the summary. Paths are
 // shown as the user knows them (see UserPath).
 WString FormatReport(const ExportReport& report);
-
-// The system's text for an error code, on one line.
-WString SystemText(DWORD error);

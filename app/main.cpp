@@ -8,6 +8,7 @@
 #include "app/instance_block.h"
 #include "app/tagscribe.h"
 #include "res/resource.h"
+#include "vela/storage/file.h"
 #include "vela/ui/bring_to_front.h"
 #include "vela/ui/dialog.h"
 #include "vela/ui/module.h"
@@ -35,7 +36,7 @@ int RunBatch(std::unique_ptr<Tagscribe> dialog)
     dialog.reset();
     if (!created || !report) {
         console.Write(TEXT("tagscribe: nothing exported: the program's hidden window could not be ")
-                      TEXT("made (") + SystemText(error) + TEXT("); is a display missing?\n"));
+                      TEXT("made (") + vela::SystemText(error) + TEXT("); is a display missing?\n"));
         return 1;
     }
     console.Write(FormatReport(*report));

@@ -10,4 +10,11 @@
 #include <vector>
 
 using WString = std::basic_string<WCHAR>;
+
+// A number in decimal digits, for messages.
+inline WString DecimalText(unsigned long long value)
+{
+    const std::string digits = std::to_string(value);
+    return WString(digits.begin(), digits.end());
+}
 using WStringList = std::vector<WString>;

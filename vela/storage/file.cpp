@@ -21,16 +21,40 @@ struct LocalFreeDeleter {
 
 } // namespace
 
+namespace {
+
+// The system's message exactly as it comes, line break included.
+WString MessageOf(DWORD error)
+{
+    WCHAR* raw = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                   reinterpret_cast<LPWSTR>(&raw), 0, nullptr);
+    std::unique_ptr<WCHAR, LocalFreeDeleter> owned(raw);
+    return owned ? WString(owned.get()) : WString();
+}
+
+} // namespace
+
+WString SystemText(DWORD error)
+{
+    WString text = MessageOf(error);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    for (WCHAR& c : text) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    return text.empty() ? TEXT("error ") + DecimalText(error) : text;
+}
+
 void ReportLastError()
 {
-    DWORD code = GetLastError();
-    WCHAR* raw = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&raw), 0,
-                   nullptr);
-    std::unique_ptr<WCHAR, LocalFreeDeleter> text(raw);
-    if (text)
-        OutputDebugStringW(text.get());
+    const DWORD code = GetLastError();
+    const WString text = MessageOf(code);
+    if (!text.empty())
+        OutputDebugStringW(text.c_str());
     SetLastError(code);
 }
 

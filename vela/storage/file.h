@@ -79,8 +79,10 @@ private:
     uint64_t end_ = 0;
 };
 
+// The system's text for an error code, on one line.
+WString SystemText(DWORD error);
 // The system's text for the last error, with nothing added, to the debugger
-// output: the program's one diagnostic. The last error stays as it was.
+// output: the window's one diagnostic. The last error stays as it was.
 void ReportLastError();
 
 } // namespace vela
