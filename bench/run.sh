@@ -132,8 +132,10 @@ if [ "$floor_only" = 0 ]; then
     [ -s "$results.display" ] || die "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$results.display")"
   fi
+  # The prefix is the one scripts/wine-run.sh runs the program in: a server
+  # kept for another prefix would leave every run to start its own.
   . "$top/scripts/wine-env.sh"
-  tagscribe_wine_env "$build"
+  tagscribe_wine_env "$build" unmanaged
   if wineserver -p60 2>/dev/null; then own_server=1; fi
   [ ! -f "$build/tagscribe.dat" ] ||
     echo "note: $build/tagscribe.dat exists; the benchmark assumes the default options" >&2

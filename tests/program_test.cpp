@@ -250,11 +250,25 @@ TEST(Program, InteractiveStartDuringABatchRunOpensItsDialog)
     ASSERT_FALSE(program.Path().empty());
     BatchFolder folder;
     FillFolder(folder, 0, 400);
+    // Four more folders of the same tracks, so that the batch cannot write
+    // all its outputs between the first one and its suspension below, even
+    // on a loaded machine.
+    WString paths = Quoted(folder.dir.Path());
+    for (int copy = 1; copy < 5; ++copy) {
+        const WString copyDir = folder.dir / Wide("copy" + std::to_string(copy));
+        ASSERT_TRUE(CreateDirectoryW(copyDir.c_str(), nullptr));
+        for (int i = 0; i < 400; ++i) {
+            const WString name = Wide("\\t" + std::to_string(i) + ".mp3");
+            ASSERT_TRUE(CreateHardLinkW((copyDir + name).c_str(),
+                                        (folder.dir.Path() + name).c_str(), nullptr));
+        }
+        paths += TEXT(" ") + Quoted(copyDir);
+    }
     HANDLE outputs = FindFirstChangeNotificationW(folder.dir.Path().c_str(), FALSE,
                                                   FILE_NOTIFY_CHANGE_FILE_NAME);
     ASSERT_NE(outputs, INVALID_HANDLE_VALUE);
     ChildRun batch;
-    ASSERT_TRUE(batch.Start(program.Path(), Quoted(folder.dir.Path())));
+    ASSERT_TRUE(batch.Start(program.Path(), paths));
     // Once the export is under way (its first output is there), the batch is
     // held still until the interactive run has shown its dialog.
     const HANDLE events[] = {outputs, batch.Process()};
