@@ -9,6 +9,7 @@
 #include "app/tagscribe.h"
 #include "res/resource.h"
 #include "vela/storage/file.h"
+#include "vela/storage/heap.h"
 #include "vela/ui/bring_to_front.h"
 #include "vela/ui/dialog.h"
 #include "vela/ui/module.h"
@@ -47,6 +48,7 @@ int Run(HINSTANCE instance, const WCHAR* commandLine)
 {
     const WStringList arguments = SplitCommandLine(commandLine ? commandLine : TEXT(""));
     vela::ModuleInstance = instance;
+    vela::KeepFreedMemoryForReuse();
 
     const bool interactive = arguments.empty();
     SharedMemory block(InstanceBlockName);

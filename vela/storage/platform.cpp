@@ -1,6 +1,7 @@
 // The Windows build's own part of the disk layer; Winelib builds
 // vela/storage/wine/platform.cpp instead (see CMakeLists.txt).
 #include "vela/storage/disk.h"
+#include "vela/storage/heap.h"
 #include "vela/storage/user_path.h"
 
 #include <fcntl.h>
@@ -30,6 +31,8 @@ WString FoldNameCase(const WString& name)
         CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     return upper;
 }
+
+void KeepFreedMemoryForReuse() {}
 
 int ReadDescriptor(int fd, void* destination, unsigned count)
 {
