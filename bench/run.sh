@@ -256,11 +256,10 @@ row() {  # name label net(0/1) files
   [ "$net" -gt 0 ] || net=1
   awk -v l="$2" -v us="$us" -v net="$net" -v n="$4" -v mem="$mem" -v cpu="$cpu" \
     'BEGIN { printf "%-22s %9.3f %9.3f %11.0f %9.3f %10.1f\n", l, us / 1e6, net / 1e6, n / (net / 1e6), cpu / 1e6, mem / 1024 }'
-  echo "$net" > "$results.net.$1"
 }
 echo
 if [ "$floor_only" = 0 ]; then
-  echo "median of $runs runs; net: program times less its one-file start-up"
+  echo "median of $runs runs; net: program times less its one-file start-up; ratios: median of the rounds (range)"
 else
   echo "median of $runs runs"
 fi
@@ -278,7 +277,26 @@ if [ "$floor_only" = 0 ]; then
 fi
 row floor_flat "floor, flat" 0 "$count"
 echo
-ratio() { awk -v a="$(cat "$results.net.$1")" -v b="$(cat "$results.net.$2")" 'BEGIN { printf "%.2f", a / b }'; }
+# The machine's speed drifts from one second to the next (here by up to half
+# on a shared host), so each ratio is taken within one round, between runs
+# seconds apart, and the median of the rounds is shown with their range.
+# Program times are net of that round's start-up.
+ratio() {
+  awk -v a="$1" -v b="$2" '
+    $1 == "startup" { s[++ns] = $2 }
+    $1 == a { x[++nx] = $2 }
+    $1 == b { y[++ny] = $2 }
+    END {
+      for (i = 1; i <= nx && i <= ny; i++) {
+        top = x[i] - (a ~ /^(program|again)_/ ? s[i] : 0)
+        bottom = y[i] - (b ~ /^(program|again)_/ ? s[i] : 0)
+        if (top < 1) top = 1
+        if (bottom < 1) bottom = 1
+        print top / bottom
+      }
+    }' "$results" | sort -g |
+    awk '{ v[NR] = $1 } END { if (NR == 1) printf "%.2f", v[1]; else printf "%.2f (%.2f-%.2f)", v[int((NR + 1) / 2)], v[1], v[NR] }'
+}
 if [ "$floor_only" = 0 ]; then
   echo "program/floor: albums $(ratio program_albums floor_albums), flat $(ratio program_flat floor_flat)"
   echo "flat/albums:   program $(ratio program_flat program_albums), floor $(ratio floor_flat floor_albums)"
