@@ -280,12 +280,13 @@ echo
 # The machine's speed drifts from one second to the next (here by up to half
 # on a shared host), so each ratio is taken within one round, between runs
 # seconds apart, and the median of the rounds is shown with their range.
-# Program times are net of that round's start-up.
+# Program times are net of that round's start-up. A third argument 4 compares
+# CPU times instead of wall times.
 ratio() {
-  awk -v a="$1" -v b="$2" '
-    $1 == "startup" { s[++ns] = $2 }
-    $1 == a { x[++nx] = $2 }
-    $1 == b { y[++ny] = $2 }
+  awk -v a="$1" -v b="$2" -v c="${3:-2}" '
+    $1 == "startup" { s[++ns] = $c }
+    $1 == a { x[++nx] = $c }
+    $1 == b { y[++ny] = $c }
     END {
       for (i = 1; i <= nx && i <= ny; i++) {
         top = x[i] - (a ~ /^(program|again)_/ ? s[i] : 0)
@@ -299,6 +300,7 @@ ratio() {
 }
 if [ "$floor_only" = 0 ]; then
   echo "program/floor: albums $(ratio program_albums floor_albums), flat $(ratio program_flat floor_flat)"
+  echo "  in CPU time: albums $(ratio program_albums floor_albums 4), flat $(ratio program_flat floor_flat 4)"
   echo "flat/albums:   program $(ratio program_flat program_albums), floor $(ratio floor_flat floor_albums)"
   echo "again/first:   albums $(ratio again_albums program_albums), flat $(ratio again_flat program_flat)"
 else
