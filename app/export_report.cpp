@@ -24,12 +24,12 @@ WString Count(size_t count, const WCHAR* what)
 
 } // namespace
 
-WString FormatReport(const ExportReport& report)
+void ForEachReportLine(const ExportReport& report,
+                       const std::function<void(const WString& line)>& take)
 {
     const WString prefix = TEXT("tagscribe: ");
-    WString text;
     for (const ExportFailure& failure : report.failures)
-        text += prefix + vela::UserPath(failure.path) + TEXT(": ") + Reason(failure) + TEXT("\n");
+        take(prefix + vela::UserPath(failure.path) + TEXT(": ") + Reason(failure) + TEXT("\n"));
     // A UTF-8 run loses only what no encoding holds: unpaired surrogates.
     const WString hint = GetACP() == CP_UTF8 ? WString() : WString(TEXT("; --utf8 keeps them"));
     for (const LossyOutput& output : report.lossy) {
@@ -37,15 +37,22 @@ WString FormatReport(const ExportReport& report)
         const WCHAR* how = loss.asDefault == loss.lost ? TEXT("written as ?")
                            : loss.asDefault == 0       ? TEXT("written as look-alikes")
                                                        : TEXT("written as ? or look-alikes");
-        text += prefix + vela::UserPath(output.path) + TEXT(": ") +
-                Count(loss.lost, loss.lost == 1 ? TEXT("character") : TEXT("characters")) +
-                TEXT(" not in code page ") + DecimalText(GetACP()) + TEXT(" (") + how + hint +
-                TEXT(")\n");
+        take(prefix + vela::UserPath(output.path) + TEXT(": ") +
+             Count(loss.lost, loss.lost == 1 ? TEXT("character") : TEXT("characters")) +
+             TEXT(" not in code page ") + DecimalText(GetACP()) + TEXT(" (") + how + hint +
+             TEXT(")\n"));
     }
-    text += prefix + Count(report.exported, TEXT("exported, ")) +
-            Count(report.withoutLyrics, TEXT("without lyrics, ")) +
-            Count(report.failures.size(), TEXT("failed"));
+    WString summary = prefix + Count(report.exported, TEXT("exported, ")) +
+                      Count(report.withoutLyrics, TEXT("without lyrics, ")) +
+                      Count(report.failures.size(), TEXT("failed"));
     if (report.unchanged > 0)
-        text += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
-    return text + TEXT("\n");
+        summary += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
+    take(summary + TEXT("\n"));
+}
+
+WString FormatReport(const ExportReport& report)
+{
+    WString text;
+    ForEachReportLine(report, [&text](const WString& line) { text += line; });
+    return text;
 }

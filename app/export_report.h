@@ -5,6 +5,7 @@
 #include "app/code_page_loss.h"
 #include "vela/text.h"
 
+#include <functional>
 #include <vector>
 
 struct ExportFailure {
@@ -35,7 +36,10 @@ struct ExportReport {
     int ExitStatus() const { return failures.empty() ? 0 : 1; }
 };
 
-// The report as a batch prints it, one "tagscribe: ..." line each: every
-// failure with its reason, every lossy output, then the summary. Paths are
-// shown as the user knows them (see UserPath).
+// The report as a batch prints it, one "tagscribe: ..." line each, ending in
+// a line feed: every failure with its reason, every lossy output, then the
+// summary. Paths are shown as the user knows them (see UserPath).
+void ForEachReportLine(const ExportReport& report,
+                       const std::function<void(const WString& line)>& take);
+// All the lines as one text.
 WString FormatReport(const ExportReport& report);

@@ -40,7 +40,17 @@ int RunBatch(std::unique_ptr<Tagscribe> dialog)
                       TEXT("made (") + vela::SystemText(error) + TEXT("); is a display missing?\n"));
         return 1;
     }
-    console.Write(FormatReport(*report));
+    // Written a few pages at a time: a library's report can run to
+    // megabytes, which the batch need not hold at once.
+    WString pages;
+    ForEachReportLine(*report, [&console, &pages](const WString& line) {
+        pages += line;
+        if (pages.size() >= 16384) {
+            console.Write(pages);
+            pages.clear();
+        }
+    });
+    console.Write(pages);
     return report->ExitStatus();
 }
 
