@@ -373,6 +373,10 @@ TEST_F(ExportTracksTest, ReportsWhatBecameOfEachTrack)
     ASSERT_EQ(lossy.lossy.size(), 1u);
     EXPECT_EQ(Utf8(lossy.lossy[0].path), Utf8(dir / TEXT("snow.txt")));
     EXPECT_EQ(lossy.lossy[0].loss.lost, 1u);
+    const std::string told = Utf8(FormatReport(lossy));
+    EXPECT_NE(told.find("snow.txt: 1 character not in code page "), std::string::npos) << told;
+    EXPECT_EQ(told.substr(told.find('\n') + 1),
+              "tagscribe: 1 exported, 0 without lyrics, 0 failed, 1 unchanged\n");
 }
 
 } // namespace
