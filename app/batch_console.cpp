@@ -1,5 +1,7 @@
 #include "app/batch_console.h"
 
+#include "vela/code_page.h"
+
 #include <string>
 
 namespace {
@@ -7,19 +9,6 @@ namespace {
 bool Usable(HANDLE handle)
 {
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
-}
-
-std::string ToUtf8(const WString& text)
-{
-    if (text.empty())
-        return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0],
-                            size, nullptr, nullptr);
-    return bytes;
 }
 
 // Milliseconds from the performance counter. Wine's GetTickCount64 reads a
@@ -70,7 +59,8 @@ void BatchConsole::Write(const WString& text)
         return;
     }
     // Files, pipes and Unix terminals take UTF-8, as the shell around them.
-    const std::string bytes = ToUtf8(text);
+    std::string bytes;
+    vela::FromWide(CP_UTF8, text.data(), text.size(), bytes);
     WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
 }
 

@@ -1,5 +1,7 @@
 #include "app/code_page_loss.h"
 
+#include "vela/code_page.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -23,18 +25,6 @@ bool IsAscii(const WString& text)
             return false;
     }
     return true;
-}
-
-WString FromAnsi(const char* bytes, int count)
-{
-    if (count <= 0)
-        return WString();
-    const int size = MultiByteToWideChar(CP_ACP, 0, bytes, count, nullptr, 0);
-    if (size <= 0)
-        return WString();
-    WString text(static_cast<size_t>(size), WCHAR(0));
-    MultiByteToWideChar(CP_ACP, 0, bytes, count, &text[0], size);
-    return text;
 }
 
 // The process's code page does not change while it runs.
@@ -82,22 +72,22 @@ void CompareUnits(const WString& text, const WString& back, const std::string& a
 }
 
 // Elsewhere each character that did not come back whole is found on its own;
-// the code pages here convert without state.
+// the code pages here convert without state. The two strings are reused, so
+// no character costs an allocation.
 void CompareCharacters(const WString& text, char fallback, CodePageLoss& loss)
 {
+    std::string bytes;
+    WString units;
     for (size_t i = 0; i < text.size(); i += CharacterLength(text, i)) {
         if (text[i] < 0x80)
             continue;
-        const int length = static_cast<int>(CharacterLength(text, i));
-        char bytes[16];
-        const int size = WideCharToMultiByte(CP_ACP, 0, &text[i], length, bytes, sizeof bytes,
-                                             nullptr, nullptr);
-        WCHAR units[8];
-        const int count = size > 0 ? MultiByteToWideChar(CP_ACP, 0, bytes, size, units, 8) : 0;
-        if (count == length && std::equal(units, units + count, &text[i]))
+        const size_t length = CharacterLength(text, i);
+        if (vela::FromWide(CP_ACP, &text[i], length, bytes) &&
+            vela::ToWide(CP_ACP, bytes.data(), bytes.size(), units) &&
+            units.compare(0, WString::npos, text, i, length) == 0)
             continue;
         ++loss.lost;
-        if (OnlyDefault(bytes, size, fallback))
+        if (OnlyDefault(bytes.data(), static_cast<int>(bytes.size()), fallback))
             ++loss.asDefault;
     }
 }
@@ -109,7 +99,8 @@ CodePageLoss MeasureLoss(const WString& text, const std::string& ansi)
     CodePageLoss loss;
     if (IsAscii(text) || ansi.size() > INT_MAX)
         return loss;
-    const WString back = FromAnsi(ansi.data(), static_cast<int>(ansi.size()));
+    WString back;
+    vela::ToWide(CP_ACP, ansi.data(), ansi.size(), back);
     if (back == text)
         return loss;
     const CodePage& page = ThisCodePage();

@@ -42,6 +42,10 @@ void ForEachReportLine(const ExportReport& report,
              TEXT(" not in code page ") + DecimalText(GetACP()) + TEXT(" (") + how + hint +
              TEXT(")\n"));
     }
+    for (const WString& path : report.untimed)
+        take(prefix + vela::UserPath(path) +
+             TEXT(": written without time stamps (the track's synchronised lyrics give "
+                  "none that can be read)\n"));
     WString summary = prefix + Count(report.exported, TEXT("exported, ")) +
                       Count(report.withoutLyrics, TEXT("without lyrics, ")) +
                       Count(report.failures.size(), TEXT("failed"));

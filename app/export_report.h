@@ -31,14 +31,17 @@ struct ExportReport {
     size_t withoutLyrics = 0;  // tracks read that have none
     std::vector<ExportFailure> failures;
     std::vector<LossyOutput> lossy;
+    // Outputs of synchronised lyrics written without their times.
+    WStringList untimed;
 
     // 0 when nothing failed, else 1.
     int ExitStatus() const { return failures.empty() ? 0 : 1; }
 };
 
 // The report as a batch prints it, one "tagscribe: ..." line each, ending in
-// a line feed: every failure with its reason, every lossy output, then the
-// summary. Paths are shown as the user knows them (see UserPath).
+// a line feed: every failure with its reason, every lossy output, every
+// output without the times of its synchronised lyrics, then the summary.
+// Paths are shown as the user knows them (see UserPath).
 void ForEachReportLine(const ExportReport& report,
                        const std::function<void(const WString& line)>& take);
 // All the lines as one text.

@@ -59,7 +59,8 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
             if (!emptyFile)
                 continue;
         }
-        const WString lyrics = tag.Lyrics();
+        const vela::Mp3Tag::TrackLyrics taken = tag.ReadLyrics();
+        const WString& lyrics = taken.text;
         const std::string bytes = ToAnsi(lyrics);
         if (bytes.empty()) {
             if (read)
@@ -94,6 +95,8 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         const CodePageLoss loss = MeasureLoss(lyrics, bytes);
         if (loss.lost > 0)
             report.lossy.push_back({target, loss});
+        if (taken.untimed)
+            report.untimed.push_back(target);
     }
     return report;
 }

@@ -1,9 +1,10 @@
 #include "app/paths.h"
 
+#include "vela/code_page.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -84,26 +85,10 @@ WString ModulePath()
     }
 }
 
+// Up to the first NUL, as the platform's own string calls read it.
 std::string ToAnsi(const WString& text)
 {
-    // No code page spends more than four bytes on one UTF-16 unit: with that
-    // much room one call converts, where measuring first would take two.
     std::string bytes;
-    int size = 0;
-    if (text.size() < INT_MAX / 8) {
-        bytes.resize(text.size() * 4 + 1);
-        size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0],
-                                   static_cast<int>(bytes.size()), nullptr, nullptr);
-    }
-    if (size <= 0) {
-        size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        if (size <= 0)
-            return std::string();
-        bytes.assign(static_cast<size_t>(size), '\0');
-        size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-    }
-    bytes.resize(static_cast<size_t>(size > 0 ? size : 0));
-    while (!bytes.empty() && bytes.back() == '\0')
-        bytes.pop_back();
+    vela::FromWide(CP_ACP, text.c_str(), std::char_traits<WCHAR>::length(text.c_str()), bytes);
     return bytes;
 }

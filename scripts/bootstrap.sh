@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686 libz-mingw-w64-dev
   tidy time
   desktop-file-utils imagemagick xdg-utils libglib2.0-bin
+  kid3-cli
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "vela/media/legacy_text.h"
 
+#include "vela/code_page.h"
+
 #include <algorithm>
 #include <climits>
 #include <string>
@@ -8,18 +10,9 @@ namespace vela {
 
 namespace {
 
-// `bytes` decoded in `codePage` with `flags`; false when the platform refuses.
 bool Decode(UINT codePage, DWORD flags, const std::string& bytes, WString& text)
 {
-    const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(codePage, flags, bytes.data(), length, nullptr, 0);
-    if (size <= 0)
-        return false;
-    WString decoded(static_cast<size_t>(size), WCHAR(0));
-    if (MultiByteToWideChar(codePage, flags, bytes.data(), length, &decoded[0], size) != size)
-        return false;
-    text.swap(decoded);
-    return true;
+    return !bytes.empty() && ToWide(codePage, bytes.data(), bytes.size(), text, flags);
 }
 
 bool IsPrivateUse(WCHAR c)
@@ -160,15 +153,17 @@ bool IsMultiByteUtf8(const std::string& bytes)
 
 } // namespace
 
-bool ReadLegacyLyrics(const id3_ucs4_t* text, WString& lyrics)
+bool ReadLegacyLyrics(const WString& text, WString& lyrics)
 {
-    std::string bytes;
+    if (text.size() >= INT_MAX)
+        return false;
+    std::string bytes(text.size(), '\0');
     bool high = false;
-    for (const id3_ucs4_t* p = text; *p != 0; ++p) {
-        if (*p > 0xFF || bytes.size() >= INT_MAX)
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] > 0xFF)
             return false;
-        bytes += static_cast<char>(*p);
-        high = high || *p >= 0x80;
+        bytes[i] = static_cast<char>(text[i]);
+        high = high || text[i] >= 0x80;
     }
     WString decoded;
     if (high && IsMultiByteUtf8(bytes) && Decode(CP_UTF8, 0, bytes, decoded)) {

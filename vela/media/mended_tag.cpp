@@ -1,12 +1,6 @@
 #include "vela/media/mended_tag.h"
 
-#include "vela/media/leading_tag.h"
-#include "vela/media/lyrics_frame.h"
 #include "vela/media/stored_tag.h"
-
-#include <id3tag.h>
-
-#include <string>
 
 namespace vela {
 
@@ -25,48 +19,32 @@ void TagDeleter::operator()(id3_tag* tag) const
     id3_tag_delete(tag);
 }
 
-bool NeedsMending(const id3_tag* libraryTag)
+OwnedTag MendTag(const std::string& bytes, const LyricsFrame& lyrics)
 {
-    const LyricsFrame lyrics = FindLyricsFrame(libraryTag);
-    if (lyrics.txxxIndex >= 0)
-        return true;
-    // A tag that the library could not read at all comes out as an empty
-    // ID3v2.4 one.
-    if (ID3_TAG_VERSION_MAJOR(id3_tag_version(libraryTag)) != 4)
-        return false;
-    return lyrics.frame == nullptr || MayReadPastItsEnd(lyrics);
-}
-
-OwnedTag MendedTag(const WString& path, const id3_tag* libraryTag)
-{
-    std::string bytes;
     StoredTag stored;
-    if (!ReadLeadingTag(path, bytes))
+    if (!lyrics.mend || !SplitTag(bytes, stored))
         return OwnedTag();
-    // Frames that walk as the library walked them hold no lyrics it missed.
-    if (FindLyricsFrame(libraryTag).frame == nullptr && SplitTag(bytes, false, nullptr))
+    const bool userText = lyrics.kind == LyricsKind::UserText;
+    const bool found = userText || lyrics.kind == LyricsKind::Unsynchronised;
+    // Frames that walk as the library walked them hide no lyrics from it.
+    if (!found && !stored.plainSizes)
         return OwnedTag();
-    // Plain sizes only where syncsafe ones fail: the two agree below 128.
-    bool resized = false;
-    if (!SplitTag(bytes, false, &stored)) {
-        if (!SplitTag(bytes, true, &stored))
-            return OwnedTag();
-        resized = true;
-    }
     const bool mended = MendUnsynchronisedEnds(stored);
-    OwnedTag copy;
-    if (resized || mended) {
-        copy = Parse(JoinTag(stored));
+    // The library's TXXX count holds for the stored frames unless their
+    // sizes were read otherwise; then the repaired tag tells it.
+    int userTextIndex = lyrics.userTextIndex;
+    if (stored.plainSizes || (mended && !userText)) {
+        OwnedTag copy = Parse(JoinTag(stored));
         if (!copy)
             return OwnedTag();
+        const LyricsFrame again = FindLyricsFrame(copy.get());
+        if (again.kind != LyricsKind::UserText)
+            return copy;
+        userTextIndex = again.userTextIndex;
     }
-    const LyricsFrame lyrics = FindLyricsFrame(copy ? copy.get() : libraryTag);
-    if (lyrics.txxxIndex >= 0 &&
-        KeepTxxxAsLyrics(stored, static_cast<size_t>(lyrics.txxxIndex))) {
-        if (OwnedTag only = Parse(JoinTag(stored)))
-            return only;
-    }
-    return copy;
+    if (userTextIndex >= 0 && KeepTxxxAsLyrics(stored, static_cast<size_t>(userTextIndex)))
+        return Parse(JoinTag(stored));
+    return mended ? Parse(JoinTag(stored)) : OwnedTag();
 }
 
 } // namespace vela

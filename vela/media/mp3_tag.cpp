@@ -1,7 +1,8 @@
 #include "vela/media/mp3_tag.h"
 
 #include "vela/media/legacy_text.h"
-#include "vela/media/lyrics_frame.h"
+#include "vela/media/leading_tag.h"
+#include "vela/media/synced_lyrics.h"
 #include "vela/storage/disk.h"
 
 #include <id3tag.h>
@@ -55,34 +56,47 @@ bool Mp3Tag::Open(const WString& path, int mode)
         Close();
         return false;
     }
-    if (NeedsMending(tag_))
-        mended_ = MendedTag(path, tag_);
+    lyrics_ = FindLyricsFrame(tag_);
+    if (lyrics_.mend || lyrics_.timedInMpegFrames) {
+        LeadingBytes bytes;
+        if (ReadLeadingTag(path, bytes)) {
+            mended_ = MendTag(bytes.tag, lyrics_);
+            if (mended_)
+                lyrics_ = FindLyricsFrame(mended_.get());
+            audioFrame_ = FirstMpegFrameLength(bytes.audio);
+        }
+    }
     return true;
 }
 
-WString Mp3Tag::Lyrics() const
+Mp3Tag::TrackLyrics Mp3Tag::ReadLyrics() const
 {
+    TrackLyrics lyrics;
     if (file_ == nullptr)
-        return WString();
-    const LyricsFrame frame = FindLyricsFrame(mended_ ? mended_.get() : tag_);
-    const id3_ucs4_t* text = LyricsText(frame);
+        return lyrics;
+    if (lyrics_.kind == LyricsKind::Synchronised) {
+        lyrics.text = SyncedLyricsText(lyrics_.frame, audioFrame_, lyrics.untimed);
+        return lyrics;
+    }
+    const id3_ucs4_t* text = LyricsText(lyrics_);
     if (text == nullptr)
-        return WString();
-    // Text flagged ISO-8859-1 is often UTF-8 or ANSI in fact.
-    const id3_field* encoding = id3_frame_field(frame.frame, 0);
-    WString lyrics;
-    if (encoding != nullptr &&
-        id3_field_gettextencoding(encoding) == ID3_FIELD_TEXTENCODING_ISO_8859_1 &&
-        ReadLegacyLyrics(text, lyrics))
         return lyrics;
     std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
     if (!copy)
-        return WString();  // out of memory: no lyrics rather than a failure
+        return lyrics;  // out of memory: no lyrics rather than a failure
     const id3_utf16_t* begin = copy.get();
     const id3_utf16_t* end = begin;
     while (*end != 0)
         ++end;
-    return WString(begin, end);
+    lyrics.text.assign(begin, end);
+    // Text flagged ISO-8859-1 is often UTF-8 or ANSI in fact.
+    const id3_field* encoding = id3_frame_field(lyrics_.frame, 0);
+    WString legacy;
+    if (encoding != nullptr &&
+        id3_field_gettextencoding(encoding) == ID3_FIELD_TEXTENCODING_ISO_8859_1 &&
+        ReadLegacyLyrics(lyrics.text, legacy))
+        lyrics.text.swap(legacy);
+    return lyrics;
 }
 
 void Mp3Tag::Close()
@@ -90,6 +104,8 @@ void Mp3Tag::Close()
     if (file_ == nullptr)
         return;
     mended_.reset();
+    lyrics_ = LyricsFrame();
+    audioFrame_ = MpegFrameLength();
     id3_file_close(file_);
     file_ = nullptr;
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Reads the unsynchronised lyrics of an audio file's ID3 tag through
-// libid3tag: the first USLT frame, or in a tag without one the first TXXX
-// frame named as lyrics (see FindLyricsFrame). One object can read many
-// files in turn: each Open closes the file the previous one left open.
+// Reads the lyrics of an audio file's ID3 tag through libid3tag: the first
+// USLT frame, or in a tag without one the first TXXX frame named as lyrics,
+// or failing both a SYLT frame as LRC text (see FindLyricsFrame). One object
+// can read many files in turn: each Open closes the file the previous one
+// left open.
 #include "vela/media/mended_tag.h"
+#include "vela/media/mpeg_audio.h"
 #include "vela/text.h"
 
 #include <boost/noncopyable.hpp>
@@ -27,7 +29,15 @@ public:
     // The lyrics, exactly as stored (line breaks kept, characters above
     // U+FFFF as surrogate pairs); empty when nothing is open, when there is
     // no lyrics frame or when its text is empty.
-    WString Lyrics() const;
+    WString Lyrics() const { return ReadLyrics().text; }
+
+    struct TrackLyrics {
+        WString text;
+        // Synchronised lyrics whose times could not be given: in MPEG
+        // frames with no audio frame found, or in an unknown unit.
+        bool untimed = false;
+    };
+    TrackLyrics ReadLyrics() const;
 
 private:
     void Close();
@@ -38,6 +48,9 @@ private:
     // The tag read again from the file's bytes, when the library's reading
     // misses or spoils the lyrics; it then takes the place of tag_.
     OwnedTag mended_;
+    // The frame that gives the lyrics, in mended_ when that is set.
+    LyricsFrame lyrics_;
+    MpegFrameLength audioFrame_;
 };
 
 } // namespace vela

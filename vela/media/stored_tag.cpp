@@ -1,5 +1,7 @@
 #include "vela/media/stored_tag.h"
 
+#include "vela/media/tag_bytes.h"
+
 #include <zlib.h>
 
 namespace vela {
@@ -17,55 +19,6 @@ const unsigned kV4DataLength = 0x0001;
 // ID3v2.3 frame format flags.
 const unsigned kV3Compressed = 0x0080;
 const unsigned kV3EncryptedOrGrouped = 0x0060;
-
-unsigned Byte(const std::string& bytes, size_t at)
-{
-    return static_cast<unsigned char>(bytes[at]);
-}
-
-std::uint32_t BigEndian(const std::string& bytes, size_t at, int count)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i)
-        value = value << 8 | Byte(bytes, at + i);
-    return value;
-}
-
-// False when a byte has its top bit set: then these are no syncsafe digits.
-bool Syncsafe(const std::string& bytes, size_t at, std::uint32_t& value)
-{
-    value = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (Byte(bytes, at + i) & 0x80)
-            return false;
-        value = value << 7 | Byte(bytes, at + i);
-    }
-    return true;
-}
-
-void PutBigEndian(std::string& out, std::uint32_t value, int count)
-{
-    for (int i = count - 1; i >= 0; --i)
-        out += static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-void PutSyncsafe(std::string& out, std::uint32_t value)
-{
-    for (int i = 3; i >= 0; --i)
-        out += static_cast<char>(value >> (7 * i) & 0x7F);
-}
-
-// FF 00 back to FF.
-std::string Resynchronise(const std::string& bytes, size_t from)
-{
-    std::string out = bytes.substr(0, from);
-    for (size_t i = from; i < bytes.size(); ++i) {
-        out += bytes[i];
-        if (Byte(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == 0)
-            ++i;
-    }
-    return out;
-}
 
 bool ValidId(const std::string& id)
 {
@@ -89,10 +42,52 @@ size_t V4DataStart(const StoredFrame& frame)
     return frame.flags & kV4DataLength ? 4 : 0;
 }
 
-// The frames between `at` and `end`, or with no `frames` only whether they
-// walk to the end.
-bool SplitFrames(const std::string& body, size_t at, size_t end, int version, bool plainSizes,
-                 std::vector<StoredFrame>* frames)
+// Whether a frame's size leads to `next`: the end, padding or another
+// frame's identifier.
+bool Lands(const std::string& body, size_t next, size_t end, size_t idLength)
+{
+    if (next >= end || body[next] == 0)
+        return next <= end;
+    return next + idLength <= end && ValidId(body.substr(next, idLength));
+}
+
+// The size of the frame whose header starts at `at`. ID3v2.4 stores it
+// syncsafe, but one popular player wrote plain integers there: as TagLib
+// does, the plain reading is taken only for a frame whose syncsafe size leads
+// nowhere and whose plain one does. The two agree below 128.
+bool FrameSize(const std::string& body, size_t at, size_t end, int version, std::uint32_t& size,
+               bool& plain)
+{
+    const size_t header = version == 2 ? 6 : 10;
+    const size_t room = end - at - header;
+    plain = false;
+    if (version == 2) {
+        size = BigEndian(body, at + 3, 3);
+        return size <= room;
+    }
+    const std::uint32_t whole = BigEndian(body, at + 4, 4);
+    if (version == 3) {
+        size = whole;
+        return size <= room;
+    }
+    const size_t idLength = 4;
+    std::uint32_t syncsafe;
+    const bool digits = Syncsafe(body, at + 4, syncsafe) && syncsafe <= room;
+    if (digits && Lands(body, at + header + syncsafe, end, idLength)) {
+        size = syncsafe;
+        return true;
+    }
+    if (whole <= room && Lands(body, at + header + whole, end, idLength)) {
+        size = whole;
+        plain = whole != syncsafe;
+        return true;
+    }
+    size = syncsafe;
+    return digits;
+}
+
+// The frames between `at` and `end`, each split off in one walk.
+bool SplitFrames(const std::string& body, size_t at, size_t end, int version, StoredTag& tag)
 {
     const size_t idLength = version == 2 ? 3 : 4;
     const size_t headerLength = version == 2 ? 6 : 10;
@@ -102,19 +97,13 @@ bool SplitFrames(const std::string& body, size_t at, size_t end, int version, bo
         StoredFrame frame;
         frame.id = body.substr(at, idLength);
         std::uint32_t size;
-        if (version == 2)
-            size = BigEndian(body, at + 3, 3);
-        else if (version == 3 || plainSizes)
-            size = BigEndian(body, at + 4, 4);
-        else if (!Syncsafe(body, at + 4, size))
+        bool plain;
+        if (!ValidId(frame.id) || !FrameSize(body, at, end, version, size, plain))
             return false;
+        tag.plainSizes = tag.plainSizes || plain;
         frame.flags = version == 2 ? 0 : BigEndian(body, at + 8, 2);
-        if (!ValidId(frame.id) || size > end - at - headerLength)
-            return false;
-        if (frames != nullptr) {
-            frame.data = body.substr(at + headerLength, size);
-            frames->push_back(std::move(frame));
-        }
+        frame.data = body.substr(at + headerLength, size);
+        tag.frames.push_back(std::move(frame));
         at += headerLength + size;
     }
     return AllZero(body, at, end);
@@ -160,7 +149,7 @@ bool PlainData(int version, const StoredFrame& frame, std::string& data)
 
 } // namespace
 
-bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag* tag)
+bool SplitTag(const std::string& bytes, StoredTag& tag)
 {
     std::uint32_t size;
     if (bytes.size() < 10 || bytes.compare(0, 3, "ID3") != 0 || !Syncsafe(bytes, 6, size) ||
@@ -192,15 +181,9 @@ bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag* tag)
             return false;
         begin += static_cast<size_t>(length);
     }
-    std::vector<StoredFrame> frames;
-    if (!SplitFrames(*body, begin, end, version, plainSizes && version == 4,
-                     tag != nullptr ? &frames : nullptr))
-        return false;
-    if (tag != nullptr) {
-        tag->version = version;
-        tag->frames = std::move(frames);
-    }
-    return true;
+    tag = StoredTag();
+    tag.version = version;
+    return SplitFrames(*body, begin, end, version, tag);
 }
 
 std::string JoinTag(const StoredTag& tag)

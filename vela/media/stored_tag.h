@@ -18,15 +18,17 @@ struct StoredFrame {
 struct StoredTag {
     int version = 0;  // the major version: 2, 3 or 4
     std::vector<StoredFrame> frames;
+    // Whether some ID3v2.4 frame size was read as a plain integer.
+    bool plainSizes = false;
 };
 
 // Splits a whole tag (header included, no footer needed). Tag-level
 // unsynchronisation of ID3v2.2 and 2.3 is undone; the extended header is
-// skipped. `plainSizes` takes ID3v2.4 frame sizes as plain 32-bit integers,
-// as some players wrote them. False when the frames do not walk to the end
-// of the tag (padding aside) or the tag is none of these versions. Without
-// `tag`, only whether they walk, at no copy of their data.
-bool SplitTag(const std::string& bytes, bool plainSizes, StoredTag* tag);
+// skipped; an ID3v2.4 frame size that leads nowhere as syncsafe digits is
+// read as a plain 32-bit integer, as some players wrote them. False when the
+// frames do not walk to the end of the tag (padding aside) or the tag is none
+// of these versions.
+bool SplitTag(const std::string& bytes, StoredTag& tag);
 
 // The tag's bytes again, with standard sizes and no extended header,
 // unsynchronisation or footer at tag level; frame flags stay as they are.

@@ -1,5 +1,7 @@
 #include "vela/storage/wine/names.h"
 
+#include "vela/code_page.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,7 +99,7 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base)
     names.reserve(snapshot->size());
     for (const std::string& entry : *snapshot) {
         Listed name{{}, {}, &entry};
-        FromUtf8(entry.c_str(), name.name);  // known to be UTF-8
+        ToWide(CP_UTF8, entry.data(), entry.size(), name.name);  // known to be UTF-8
         name.upper = FoldNameCase(name.name);
         names.push_back(std::move(name));
     }

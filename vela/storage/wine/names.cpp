@@ -1,5 +1,7 @@
 #include "vela/storage/wine/names.h"
 
+#include "vela/code_page.h"
+
 #include <dirent.h>
 
 #include <cerrno>
@@ -130,7 +132,7 @@ private:
     void Note(const std::string& unixName)
     {
         WString name;
-        if (!FromUtf8(unixName.c_str(), name)) {
+        if (!ToWide(CP_UTF8, unixName.data(), unixName.size(), name, MB_ERR_INVALID_CHARS)) {
             plain_ = false;  // no UTF-16 name can match it
             return;
         }
@@ -208,7 +210,8 @@ UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
     const size_t slash = path.rfind(WCHAR('\\'));
     if (!IsPlainPath(path, false) || slash == WString::npos || slash + 1 == path.size())
         return nullptr;
-    if (!ToUtf8(path.substr(slash + 1), leaf))
+    const WString name = path.substr(slash + 1);
+    if (!FromWide(CP_UTF8, name.data(), name.size(), leaf, WC_ERR_INVALID_CHARS))
         return nullptr;
     return Folders().Get(path.substr(0, slash == 2 ? 3 : slash));
 }

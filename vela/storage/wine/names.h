@@ -20,11 +20,6 @@
 
 namespace vela {
 
-// False for bytes that are not UTF-8.
-bool FromUtf8(const char* bytes, WString& out);
-// False for an unpaired surrogate, which no Unix name can carry.
-bool ToUtf8(const WString& text, std::string& out);
-
 // One name, seen in place: one that Wine maps to the same Unix name and shows
 // unchanged in a listing.
 bool IsPlainName(const WCHAR* name, size_t length);

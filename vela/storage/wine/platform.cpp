@@ -1,3 +1,4 @@
+#include "vela/code_page.h"
 #include "vela/storage/disk.h"
 #include "vela/storage/heap.h"
 #include "vela/storage/user_path.h"
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace vela {
 
@@ -64,7 +66,7 @@ WString UserPath(const WString& path)
     if (drivePath && path.find(WCHAR(0)) == WString::npos) {
         if (char* unixPath = wine_get_unix_file_name(path.c_str())) {
             WString shown;
-            const bool utf8 = FromUtf8(unixPath, shown);
+            const bool utf8 = ToWide(CP_UTF8, unixPath, std::strlen(unixPath), shown, MB_ERR_INVALID_CHARS);
             HeapFree(GetProcessHeap(), 0, unixPath);
             if (utf8)
                 return shown;

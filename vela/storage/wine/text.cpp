@@ -1,5 +1,4 @@
-// Names between the program's UTF-16 and the UTF-8 bytes of the Unix calls,
-// and which names of a Windows path Wine maps one to one.
+// Which names of a Windows path Wine maps one to one, and their letter case.
 #include "vela/storage/wine/names.h"
 
 #include <ntstatus.h>
@@ -8,32 +7,6 @@
 #include <cstring>
 
 namespace vela {
-
-// Wine's own converters, which refuse what no Unix name can carry: unpaired
-// surrogates one way; overlong forms, encoded surrogates and other bytes that
-// are not UTF-8 the other way (Wine 8: the same answers as a strict hand-made
-// codec for every sequence of up to four bytes tried, Dec 2026).
-bool ToUtf8(const WString& text, std::string& out)
-{
-    out.resize(text.size() * 3);  // at most three bytes per UTF-16 unit
-    DWORD made = 0;
-    const DWORD size = static_cast<DWORD>(text.size() * sizeof(WCHAR));
-    const NTSTATUS status =
-        RtlUnicodeToUTF8N(&out[0], static_cast<DWORD>(out.size()), &made, text.data(), size);
-    out.resize(made);
-    return status == STATUS_SUCCESS;
-}
-
-bool FromUtf8(const char* bytes, WString& out)
-{
-    const size_t size = std::strlen(bytes);
-    out.resize(size);  // no more UTF-16 units than bytes
-    DWORD made = 0;
-    const NTSTATUS status = RtlUTF8ToUnicodeN(&out[0], static_cast<DWORD>(size * sizeof(WCHAR)),
-                                              &made, bytes, static_cast<DWORD>(size));
-    out.resize(made / sizeof(WCHAR));
-    return status == STATUS_SUCCESS;
-}
 
 WString FoldNameCase(const WString& text)
 {
