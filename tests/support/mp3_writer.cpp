@@ -255,6 +255,20 @@ Frame UserTextFrame(int version, const std::string& description, const std::stri
     return frame;
 }
 
+Frame SyncedLyricsFrame(int version, const std::vector<SyncedEntry>& entries, Encoding encoding,
+                        int timeStampFormat, int contentType)
+{
+    Frame frame;
+    frame.id = version == 2 ? "SLT" : "SYLT";
+    frame.body = std::string(1, EncodingByte(encoding)) + "eng" +
+                 static_cast<char>(timeStampFormat) + static_cast<char>(contentType) +
+                 Terminator(encoding);
+    for (const SyncedEntry& entry : entries)
+        frame.body += EncodeText(entry.text, encoding) + Terminator(encoding) +
+                      BigEndian(entry.time, 4);
+    return frame;
+}
+
 Frame TextFrame(const std::string& id, const std::string& text, Encoding encoding)
 {
     Frame frame;

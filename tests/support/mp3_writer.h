@@ -91,6 +91,16 @@ Frame LatinFlaggedLyricsFrame(int version, const std::string& bytes);
 // A user-defined text frame, TXXX (TXX for version 2): description, value.
 Frame UserTextFrame(int version, const std::string& description, const std::string& value,
                     Encoding encoding = Encoding::Latin1);
+// A synchronised lyrics frame, SYLT (SLT for version 2), with an empty
+// descriptor: each entry's text (with a byte-order mark of its own in Utf16
+// and Utf16BomBE) and terminator, then its time.
+struct SyncedEntry {
+    std::string text;
+    std::uint32_t time;
+};
+Frame SyncedLyricsFrame(int version, const std::vector<SyncedEntry>& entries,
+                        Encoding encoding = Encoding::Latin1, int timeStampFormat = 2,
+                        int contentType = 1);
 // A text frame such as TIT2 (TT2 for version 2).
 Frame TextFrame(const std::string& id, const std::string& text,
                 Encoding encoding = Encoding::Latin1);
