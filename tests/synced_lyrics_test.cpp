@@ -15,6 +15,7 @@
 #include <id3tag.h>
 
 #ifdef __WINE__
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #endif
@@ -158,10 +159,19 @@ bool Kid3Writes(const WString& track, const WString& lrc)
                           "-c", "save", nullptr};
     pid_t child = 0;
     int status = -1;
+    posix_spawn_file_actions_t output;
+    posix_spawn_file_actions_init(&output);
+    const std::string log = std::string(unixLrc ? unixLrc : "/dev/null") + ".log";
+    posix_spawn_file_actions_addopen(&output, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&output, 1, 2);
+    // kid3-cli reads the folder it starts in first: in the build folder, the
+    // Wine prefix's drive links took it elsewhere and it saved nothing.
+    posix_spawn_file_actions_addchdir_np(&output, "/");
     const bool ran = unixTrack && unixLrc &&
-                     posix_spawnp(&child, "kid3-cli", nullptr, nullptr, const_cast<char**>(argv),
+                     posix_spawnp(&child, "kid3-cli", &output, nullptr, const_cast<char**>(argv),
                                   environ) == 0 &&
                      waitpid(child, &status, 0) == child;
+    posix_spawn_file_actions_destroy(&output);
     HeapFree(GetProcessHeap(), 0, unixTrack);
     HeapFree(GetProcessHeap(), 0, unixLrc);
     return ran && WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -179,6 +189,8 @@ TEST(SyncedLyricsProgram, ExportsLrcInTheCodePage)
     ASSERT_TRUE(WriteBytes(dir / TEXT("song.lrc"), "[00:01.23]In the morning\n[01:05.43]Caf\xC3\xA9\n"));
     ASSERT_TRUE(WriteBytes(dir / TEXT("kid3.mp3"), mp3::FileWithoutTag()));
     ASSERT_TRUE(Kid3Writes(dir / TEXT("kid3.mp3"), dir / TEXT("song.lrc"))) << "kid3-cli";
+    ASSERT_EQ(ReadBytes(dir / TEXT("kid3.mp3")).substr(0, 3), "ID3")
+        << "kid3-cli: " << ReadBytes(dir / TEXT("song.lrc.log"));
     ASSERT_TRUE(WriteBytes(dir / TEXT("utf16.mp3"), Track(3, {SyncedLyricsFrame(3, kSong, Encoding::Utf16)})));
     ASSERT_TRUE(WriteBytes(dir / TEXT("utf8.mp3"), Track(4, {SyncedLyricsFrame(4, kSong, Encoding::Utf8)})));
     const std::string kid3Lrc = "[00:01.23]In the morning\r\n[01:05.43]Caf\xC3\xA9";
