@@ -424,75 +424,49 @@ TEST_P(DiskWrite, AnOutputLinkedToItsSourceIsRefused)
 // nothing or names a folder.
 TEST_P(DiskWrite, AReplacedOutputKeepsWhatTheUserSet)
 {
-    const std::string folder = UnixPath(dir.Path());
+    const std::string output = UnixPath(dir.Path()) + "/out.txt";
+    const std::string stored = UnixPath(dir.Path()) + "/store/out.txt";
     ASSERT_TRUE(MakeFolder(dir / TEXT("store")));
-    const bool root = geteuid() == 0;
-    enum Shape { Plain, Linked, HardLinked, Dangling, LinkedFolder };
     const struct {
         const char* name;
-        Shape shape;
+        const char* link;  // what out.txt links to; null: a file of its own
+        bool hard, otherOwner;  // another owner and group: root only
         mode_t mode;
-        bool otherOwner;  // another owner and group, which only root can give
-        DWORD error;      // 0: written
+        DWORD error;  // 0: written
     } rows[] = {
-        {"private", Plain, 0600, false, 0},
-        {"shared with a group", Plain, 0664, true, 0},
-        {"odd bits", Plain, 0751, false, 0},
-        {"symbolic link", Linked, 0640, false, 0},
-        {"hard link", HardLinked, 0644, false, vela::kErrorHardLinked},
-        {"dangling link", Dangling, 0, false, ERROR_FILE_NOT_FOUND},
-        {"link to a folder", LinkedFolder, 0, false, ERROR_ACCESS_DENIED},
+        {"private", nullptr, false, false, 0600, 0},
+        {"shared with a group", nullptr, false, true, 0664, 0},
+        {"symbolic link", "store/out.txt", false, false, 0640, 0},
+        {"hard link", nullptr, true, false, 0644, vela::kErrorHardLinked},
+        {"dangling link", "store/none.txt", false, false, 0644, ERROR_FILE_NOT_FOUND},
+        {"link to a folder", "store", false, false, 0644, ERROR_ACCESS_DENIED},
     };
     // Wine 8's MoveFileExW, even without MOVEFILE_REPLACE_EXISTING, renames
-    // over a link that names nothing (on Windows the link holds the name), so
-    // only the Unix route can keep one.
+    // over a link that names nothing, which on Windows holds the name.
     const bool win32 = GetParam().disk == &vela::Win32Disk();
     for (const auto& row : rows) {
-        if ((row.otherOwner && !root) || (row.shape == Dangling && win32))
+        if ((row.otherOwner && geteuid() != 0) || (row.error == ERROR_FILE_NOT_FOUND && win32))
             continue;
-        const std::string output = folder + "/out.txt";
-        const std::string file = row.shape == Plain ? output : folder + "/store/out.txt";
-        ASSERT_TRUE(WriteBytes(dir / TEXT("store\\out.txt"), "old")) << row.name;
-        ASSERT_TRUE(row.shape == Plain || row.shape == HardLinked
-                        ? WriteBytes(dir / TEXT("out.txt"), "old")
-                        : symlink(row.shape == Dangling       ? "store/none.txt"
-                                  : row.shape == LinkedFolder ? "store"
-                                                              : "store/out.txt",
-                                  output.c_str()) == 0)
-            << row.name;
-        if (row.shape == HardLinked)
-            ASSERT_EQ(link(output.c_str(), (folder + "/other.txt").c_str()), 0);
-        if (row.mode != 0)
-            ASSERT_EQ(chmod(file.c_str(), row.mode), 0) << row.name;
+        ASSERT_TRUE(WriteBytes(dir / TEXT("store\\out.txt"), "old"));
+        ASSERT_TRUE(row.link ? symlink(row.link, output.c_str()) == 0
+                    : row.hard ? link(stored.c_str(), output.c_str()) == 0
+                               : WriteBytes(dir / TEXT("out.txt"), "old")) << row.name;
+        const std::string& file = row.link ? stored : output;
+        ASSERT_EQ(chmod(file.c_str(), row.mode), 0) << row.name;
         if (row.otherOwner)
             ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0) << row.name;
         struct stat before = {}, after = {}, shown = {};
         stat(file.c_str(), &before);
-
         SetLastError(0);
-        const vela::OutputResult result =
-            vela::WriteOutput(dir / TEXT("OUT.txt"), WString(), vela::Existing::Replace, "new");
-
-        EXPECT_EQ(result, row.error ? vela::OutputResult::Failed : vela::OutputResult::Written)
-            << row.name;
-        if (row.error) {
-            EXPECT_EQ(GetLastError(), row.error) << row.name;
-        }
+        EXPECT_EQ(vela::WriteOutput(dir / TEXT("OUT.txt"), WString(), vela::Existing::Replace, "new"),
+                  row.error ? vela::OutputResult::Failed : vela::OutputResult::Written) << row.name;
+        EXPECT_EQ(GetLastError(), row.error ? row.error : GetLastError()) << row.name;
         lstat(output.c_str(), &shown);
-        EXPECT_EQ(S_ISLNK(shown.st_mode), row.shape != Plain && row.shape != HardLinked)
+        EXPECT_EQ(S_ISLNK(shown.st_mode), row.link != nullptr) << row.name;
+        EXPECT_EQ(ReadBytes(dir / TEXT("store\\out.txt")), row.link && !row.error ? "new" : "old")
             << row.name;
-        EXPECT_EQ(ReadBytes(dir / TEXT("store\\out.txt")), row.shape == Linked ? "new" : "old")
-            << row.name;
-        if (!row.error) {
-            ASSERT_EQ(stat(file.c_str(), &after), 0) << row.name;
-            EXPECT_EQ(after.st_mode, before.st_mode) << row.name;
-            EXPECT_EQ(after.st_uid, before.st_uid) << row.name;
-            EXPECT_EQ(after.st_gid, before.st_gid) << row.name;
-        }
-        if (row.shape == HardLinked) {
-            EXPECT_EQ(ReadBytes(dir / TEXT("other.txt")), "old");
-            unlink((folder + "/other.txt").c_str());
-        }
+        EXPECT_TRUE(stat(file.c_str(), &after) == 0 && after.st_mode == before.st_mode &&
+                    after.st_uid == before.st_uid && after.st_gid == before.st_gid) << row.name;
         unlink(output.c_str());
         EXPECT_EQ(NamesIn(dir / TEXT("store")), WStringList{TEXT("out.txt")}) << row.name;
     }
