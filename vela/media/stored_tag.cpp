@@ -52,9 +52,9 @@ bool Lands(const std::string& body, size_t next, size_t end, size_t idLength)
 }
 
 // The size of the frame whose header starts at `at`. ID3v2.4 stores it
-// syncsafe, but one popular player wrote plain integers there: as TagLib
-// does, the plain reading is taken only for a frame whose syncsafe size leads
-// nowhere and whose plain one does. The two agree below 128.
+// syncsafe, but one popular player wrote plain integers there: the plain
+// reading is taken only for a frame whose syncsafe size leads nowhere and
+// whose plain one does. The two agree below 128.
 bool FrameSize(const std::string& body, size_t at, size_t end, int version, std::uint32_t& size,
                bool& plain)
 {
