@@ -42,12 +42,17 @@ void ForEachReportLine(const ExportReport& report,
              TEXT(" not in code page ") + DecimalText(GetACP()) + TEXT(" (") + how + hint +
              TEXT(")\n"));
     }
-    WString summary = prefix + Count(report.exported, TEXT("exported, ")) +
+    take(SummaryLine(report));
+}
+
+WString SummaryLine(const ExportReport& report)
+{
+    WString summary = TEXT("tagscribe: ") + Count(report.exported, TEXT("exported, ")) +
                       Count(report.withoutLyrics, TEXT("without lyrics, ")) +
                       Count(report.failures.size(), TEXT("failed"));
     if (report.unchanged > 0)
         summary += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
-    take(summary + TEXT("\n"));
+    return summary + TEXT("\n");
 }
 
 WString FormatReport(const ExportReport& report)
