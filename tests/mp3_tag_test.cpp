@@ -438,12 +438,9 @@ int damagedInput = -1;
 LONG WINAPI NameTheDamagedInput(EXCEPTION_POINTERS* pointers)
 {
     static bool named = false;
-    const DWORD code = pointers->ExceptionRecord->ExceptionCode;
-    if (!named && (code == EXCEPTION_ACCESS_VIOLATION || code == EXCEPTION_STACK_OVERFLOW ||
-                   code == EXCEPTION_ILLEGAL_INSTRUCTION)) {
+    if (!named && pointers->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) {
         named = true;
-        std::fprintf(stderr, "fault %#lx reading damaged input %d\n",
-                     static_cast<unsigned long>(code), damagedInput);
+        std::fprintf(stderr, "access violation reading damaged input %d\n", damagedInput);
     }
     return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -462,13 +459,10 @@ TEST(Mp3Tag, DamagedTagsNeitherCrashNorHang)
     int withLyrics = 0;
     vela::Mp3Tag tag;  // one reader for the whole run, as the export job does
     for (damagedInput = 0; damagedInput < 3000; ++damagedInput) {
-        const size_t seed = static_cast<size_t>(damagedInput) % seeds.size();
-        std::string bytes = seeds[seed];
+        std::string bytes = seeds[static_cast<size_t>(damagedInput) % seeds.size()];
         for (unsigned n = 1 + generator() % 3; n > 0 && !bytes.empty(); --n)
             bytes = Mutate(bytes, generator);
-        const std::string name = "damaged input " + std::to_string(damagedInput) + " (seed " +
-                                 std::to_string(seed) + ", " + std::to_string(bytes.size()) +
-                                 " bytes)";
+        const std::string name = "damaged input " + std::to_string(damagedInput);
         const WString& path = paths[damagedInput % 2];
         ASSERT_TRUE(WriteBytes(path, bytes)) << name;
         if (tag.Open(path, ID3_FILE_MODE_READONLY)) {

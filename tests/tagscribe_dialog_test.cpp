@@ -224,7 +224,7 @@ TEST_F(TagscribeDialogTest, EachDropExportsItsOwnPathsWithTheControlsOptions)
     EXPECT_FALSE(FileExists(dir / TEXT("first.txt")));
 }
 
-// A batch's reply window that refuses the first report it is sent.
+// A batch's reply window that refuses the first report; "status text" each.
 class RefusingReplyWindow : public vela::Window {
 public:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
@@ -238,7 +238,7 @@ public:
                                        (data->cbData - 4) / sizeof(WCHAR))));
         return replies.size() > 1;
     }
-    std::vector<std::string> replies;  // status, a space, the text
+    std::vector<std::string> replies;
 };
 
 TEST_F(TagscribeDialogTest, HandedOverExportWhoseReportIsRefusedStillSendsItsCounts)
@@ -250,9 +250,8 @@ TEST_F(TagscribeDialogTest, HandedOverExportWhoseReportIsRefusedStillSendsItsCou
     ASSERT_TRUE(reply.CreateMessageOnly());
     WString paths = dir / TEXT("song.mp3") + WCHAR(0);
     COPYDATASTRUCT request = {HandOverRequest, DWORD(paths.size() * sizeof(WCHAR)), &paths[0]};
-    ASSERT_TRUE(SendMessageW(hwnd, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.hwnd),
-                             reinterpret_cast<LPARAM>(&request)));
-    MSG msg;
+    SendMessageW(hwnd, WM_COPYDATA, WPARAM(reply.hwnd), LPARAM(&request));
+    MSG msg;  // the export runs from a posted message
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&msg);
     const std::string counts = "tagscribe: 1 exported, 0 without lyrics, 0 failed\n";
@@ -260,7 +259,6 @@ TEST_F(TagscribeDialogTest, HandedOverExportWhoseReportIsRefusedStillSendsItsCou
                                  "0 " + counts,
                                  "1 tagscribe: the export ran in the open dialog, but its report "
                                  "could not be sent here and was not kept; its counts:\n" + counts}));
-    EXPECT_EQ(ReadBytes(dir / TEXT("song.txt")), "words");
 }
 
 // The three ways a user closes the dialog.
