@@ -1,5 +1,6 @@
 #include "app/export_report.h"
 
+#include "vela/storage/disk.h"
 #include "vela/storage/file.h"
 #include "vela/storage/user_path.h"
 
@@ -13,6 +14,9 @@ WString Reason(const ExportFailure& failure)
     case ExportFailure::ReplacesInput:
         return TEXT("not written: it would replace a file that this run reads");
     default:
+        if (failure.error == vela::kErrorHardLinked)
+            return TEXT("not written: other hard links share this file and would keep the old "
+                        "text");
         return vela::SystemText(failure.error);
     }
 }
