@@ -50,12 +50,17 @@ void ForEachReportLine(const ExportReport& report,
         take(prefix + vela::UserPath(path) +
              TEXT(": written without time stamps (the track's synchronised lyrics give "
                   "none that can be read)\n"));
-    WString summary = prefix + Count(report.exported, TEXT("exported, ")) +
+    take(SummaryLine(report));
+}
+
+WString SummaryLine(const ExportReport& report)
+{
+    WString summary = TEXT("tagscribe: ") + Count(report.exported, TEXT("exported, ")) +
                       Count(report.withoutLyrics, TEXT("without lyrics, ")) +
                       Count(report.failures.size(), TEXT("failed"));
     if (report.unchanged > 0)
         summary += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
-    take(summary + TEXT("\n"));
+    return summary + TEXT("\n");
 }
 
 WString FormatReport(const ExportReport& report)
