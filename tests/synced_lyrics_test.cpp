@@ -15,7 +15,6 @@
 #include <id3tag.h>
 
 #ifdef __WINE__
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #endif
@@ -147,34 +146,22 @@ TEST(SyncedLyrics, ReportNamesOutputsWithoutTimes)
 #ifdef __WINE__
 namespace {
 
-// kid3-cli, a Unix program, started from this Winelib process; false when it
-// is missing or fails.
-bool Kid3Writes(const WString& track, const WString& lrc)
+// kid3-cli, a Unix program, run from this Winelib process on kid3.mp3 and
+// song.lrc in `folder`, its output to kid3.log there. It reads the folder it
+// starts in first: in the build folder the Wine prefix's drive links took it
+// elsewhere and it saved nothing.
+bool Kid3Writes(const WString& folder)
 {
-    char* unixTrack = wine_get_unix_file_name(track.c_str());
-    char* unixLrc = wine_get_unix_file_name(lrc.c_str());
-    const std::string set = "set SYLT:'" + std::string(unixLrc ? unixLrc : "") + "' 1";
-    const std::string select = "select " + std::string(unixTrack ? unixTrack : "");
-    const char* argv[] = {"kid3-cli", "-c", select.c_str(), "-c", "tag 2", "-c", set.c_str(),
-                          "-c", "save", nullptr};
+    char* unixFolder = wine_get_unix_file_name(folder.c_str());
+    const std::string script = "cd '" + std::string(unixFolder ? unixFolder : "/nowhere") +
+                               "' && kid3-cli -c 'select kid3.mp3' -c 'tag 2' -c \"set "
+                               "SYLT:'song.lrc' 1\" -c save >kid3.log 2>&1";
+    HeapFree(GetProcessHeap(), 0, unixFolder);
+    const char* argv[] = {"sh", "-c", script.c_str(), nullptr};
     pid_t child = 0;
     int status = -1;
-    posix_spawn_file_actions_t output;
-    posix_spawn_file_actions_init(&output);
-    const std::string log = std::string(unixLrc ? unixLrc : "/dev/null") + ".log";
-    posix_spawn_file_actions_addopen(&output, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&output, 1, 2);
-    // kid3-cli reads the folder it starts in first: in the build folder, the
-    // Wine prefix's drive links took it elsewhere and it saved nothing.
-    posix_spawn_file_actions_addchdir_np(&output, "/");
-    const bool ran = unixTrack && unixLrc &&
-                     posix_spawnp(&child, "kid3-cli", &output, nullptr, const_cast<char**>(argv),
-                                  environ) == 0 &&
-                     waitpid(child, &status, 0) == child;
-    posix_spawn_file_actions_destroy(&output);
-    HeapFree(GetProcessHeap(), 0, unixTrack);
-    HeapFree(GetProcessHeap(), 0, unixLrc);
-    return ran && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return posix_spawnp(&child, "sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0 &&
+           waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -188,9 +175,8 @@ TEST(SyncedLyricsProgram, ExportsLrcInTheCodePage)
     const std::string shiftJis = "\x90\xA2\x8A\x45";  // 世界
     ASSERT_TRUE(WriteBytes(dir / TEXT("song.lrc"), "[00:01.23]In the morning\n[01:05.43]Caf\xC3\xA9\n"));
     ASSERT_TRUE(WriteBytes(dir / TEXT("kid3.mp3"), mp3::FileWithoutTag()));
-    ASSERT_TRUE(Kid3Writes(dir / TEXT("kid3.mp3"), dir / TEXT("song.lrc"))) << "kid3-cli";
-    ASSERT_EQ(ReadBytes(dir / TEXT("kid3.mp3")).substr(0, 3), "ID3")
-        << "kid3-cli: " << ReadBytes(dir / TEXT("song.lrc.log"));
+    ASSERT_TRUE(Kid3Writes(dir.Path()) && ReadBytes(dir / TEXT("kid3.mp3")).substr(0, 3) == "ID3")
+        << "kid3-cli: " << ReadBytes(dir / TEXT("kid3.log"));
     ASSERT_TRUE(WriteBytes(dir / TEXT("utf16.mp3"), Track(3, {SyncedLyricsFrame(3, kSong, Encoding::Utf16)})));
     ASSERT_TRUE(WriteBytes(dir / TEXT("utf8.mp3"), Track(4, {SyncedLyricsFrame(4, kSong, Encoding::Utf8)})));
     const std::string kid3Lrc = "[00:01.23]In the morning\r\n[01:05.43]Caf\xC3\xA9";
