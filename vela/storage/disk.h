@@ -112,6 +112,12 @@ WString FoldNameCase(const WString& name);
 extern const WCHAR kPartialSuffix[];
 bool IsPartialOutput(const WString& name);
 
+// WriteOutput's refusal of an existing output that other hard links share: a
+// new file in its place would leave them the old text, and writing into it
+// in place would lose the guarantee that it is complete or absent. An
+// application-defined code (bit 29), so no system error is taken for it.
+constexpr DWORD kErrorHardLinked = 0x20000000 | 0x28;
+
 // Paths are Windows paths; one with a NUL inside names no file. Every call
 // keeps the last error as the Win32 calls set it.
 class Disk {
@@ -131,11 +137,22 @@ public:
     // Refused with nothing touched: the file `source` opened, under any
     // name or link (ERROR_SHARING_VIOLATION; a null source protects
     // nothing), any existing file with Existing::Keep (ERROR_FILE_EXISTS), a
-    // read-only file or one that is no regular file (ERROR_ACCESS_DENIED). A
-    // failure leaves neither an output nor a partial file. `source`, when
-    // given, comes from this disk's OpenTrack.
+    // read-only file or one that is no regular file (ERROR_ACCESS_DENIED), one
+    // that other hard links share (kErrorHardLinked). A failure leaves
+    // neither an output nor a partial file. `source`, when given, comes from
+    // this disk's OpenTrack.
+    // What the user set on a file that is replaced stays: the new file gets
+    // its permissions (on Windows its attributes and security), its group
+    // where the process may set it and, as root, its owner, all before it
+    // takes the name; a new file gets what the platform gives new files. A
+    // symbolic link stays as it is and the file it names is replaced (see
+    // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND).
     virtual OutputResult WriteOutput(const WString& path, const Track* source,
                                      Existing existing, const std::string& bytes) = 0;
+    // The file that writing an output at `path` replaces: `path` itself, or
+    // for a symbolic link the file it names, through every link. `path`
+    // when it names nothing or cannot be followed.
+    virtual WString FinalPath(const WString& path) = 0;
     // FindFirstFileW on base + pattern, base ending in a backslash.
     virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
                                                Details details = Details::All) = 0;
@@ -150,6 +167,10 @@ Disk& DefaultDisk();
 // Whether a path can name a file at all: not empty, and no NUL inside,
 // which would name a shorter path.
 bool IsNameable(const WString& path);
+// What the Win32 calls cannot carry under Winelib: the Unix permission bits,
+// group and owner of `old`, put on `partial` before it replaces it (see
+// Disk::WriteOutput). Nothing on Windows, where ReplaceFileW carries them.
+void KeepOwnership(const WString& old, const WString& partial);
 
 // The disk that File, Mp3Tag, DirectoryList and WriteOutput use,
 // DefaultDisk at first. Tests and benchmarks swap it with UseDisk.
