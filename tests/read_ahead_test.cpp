@@ -44,6 +44,7 @@ public:
     {
         return vela::OutputResult::Failed;
     }
+    WString FinalPath(const WString& path) override { return path; }
     std::unique_ptr<vela::FoundEntries> Find(const WString&, const WString&,
                                              vela::Details) override
     {
