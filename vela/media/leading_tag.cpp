@@ -1,61 +1,77 @@
 #include "vela/media/leading_tag.h"
 
-#include "vela/storage/disk.h"
+#include <algorithm>
+#include <cstring>
 
 namespace vela {
 
 namespace {
 
-// The tag library's own way in (see Disk::OpenDescriptor): under Wine it
-// costs no server round trip, as a Win32 open would.
-class Descriptor {
-public:
-    explicit Descriptor(const WString& path) : fd_(CurrentDisk().OpenDescriptor(path, false)) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            CloseDescriptor(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    bool ReadExactly(std::string& bytes, size_t at, size_t count)
-    {
-        while (fd_ >= 0 && count > 0) {
-            const int got = ReadDescriptor(fd_, &bytes[at], static_cast<unsigned>(count));
-            if (got <= 0)
-                return false;
-            at += static_cast<size_t>(got);
-            count -= static_cast<size_t>(got);
-        }
-        return fd_ >= 0;
-    }
-
-private:
-    int fd_;
-};
+// Most tags without a picture fit in the first read; one with a picture
+// takes a second. The tail holds an ID3v1 tag and the footer before it.
+constexpr size_t kHead = 16 * 1024;
+constexpr size_t kTail = 512;
 
 } // namespace
 
-bool ReadLeadingTag(const WString& path, std::string& bytes)
+TrackBytes::TrackBytes(Track& track) : track_(track), size_(track.Size())
 {
-    Descriptor file(path);
-    std::string tag(10, '\0');
-    if (!file.ReadExactly(tag, 0, 10) || tag.compare(0, 3, "ID3") != 0)
-        return false;
-    // A syncsafe size: at most 256 MiB, read a piece at a time, so that a
-    // damaged size over a short file costs no more than the file.
-    size_t size = 0;
-    for (size_t i = 6; i < 10; ++i)
-        size = size << 7 | (static_cast<unsigned char>(tag[i]) & 0x7F);
-    while (size > 0) {
-        const size_t piece = size < 65536 ? size : 65536;
-        tag.resize(tag.size() + piece);
-        if (!file.ReadExactly(tag, tag.size() - piece, piece))
-            return false;
-        size -= piece;
+    Read(head_, 0, static_cast<size_t>(std::min<uint64_t>(size_, kHead)));
+}
+
+bool TrackBytes::Read(Piece& piece, uint64_t from, size_t count)
+{
+    piece.from = from;
+    piece.bytes.resize(count);
+    const int64_t got = count == 0 ? 0 : track_.ReadAt(from, &piece.bytes[0], count);
+    piece.bytes.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    return got == static_cast<int64_t>(count);
+}
+
+const unsigned char* TrackBytes::At(uint64_t offset, size_t count, size_t& got)
+{
+    got = offset >= size_ ? 0 : static_cast<size_t>(std::min<uint64_t>(count, size_ - offset));
+    Piece* piece = nullptr;
+    if (head_.Holds(offset, got)) {
+        piece = &head_;
+    } else if (offset <= head_.bytes.size() && head_.bytes.size() == kHead) {
+        // The leading tag goes on past the first read: the rest in one more.
+        Piece rest;
+        if (!Read(rest, head_.bytes.size(), static_cast<size_t>(offset + got) - head_.bytes.size()))
+            return nullptr;
+        head_.bytes.append(rest.bytes);
+        piece = &head_;
+    } else if (offset >= size_ - std::min<uint64_t>(size_, kTail)) {
+        if (tail_.bytes.empty()) {
+            const uint64_t from = size_ - std::min<uint64_t>(size_, kTail);
+            if (!Read(tail_, from, static_cast<size_t>(size_ - from)))
+                return nullptr;
+        }
+        piece = &tail_;
+    } else {
+        if (!other_.Holds(offset, got) && !Read(other_, offset, got))
+            return nullptr;
+        piece = &other_;
     }
-    bytes.swap(tag);
+    return reinterpret_cast<const unsigned char*>(piece->bytes.data()) + (offset - piece->from);
+}
+
+bool ReadLeadingTag(TrackBytes& file, std::string& bytes)
+{
+    size_t got = 0;
+    const unsigned char* header = file.At(0, 10, got);
+    if (header == nullptr || got < 10 || std::memcmp(header, "ID3", 3) != 0)
+        return false;
+    // A syncsafe size, at most 256 MiB; a damaged one over a short file
+    // costs no more than the file.
+    size_t body = 0;
+    for (size_t i = 6; i < 10; ++i)
+        body = body << 7 | (header[i] & 0x7F);
+    const size_t size = 10 + body;
+    const unsigned char* tag = file.At(0, size, got);
+    if (tag == nullptr || got != size)
+        return false;
+    bytes.assign(reinterpret_cast<const char*>(tag), size);
     return true;
 }
 

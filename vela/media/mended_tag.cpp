@@ -37,11 +37,11 @@ bool NeedsMending(const id3_tag* libraryTag)
     return lyrics.frame == nullptr || MayReadPastItsEnd(lyrics);
 }
 
-OwnedTag MendedTag(const WString& path, const id3_tag* libraryTag)
+OwnedTag MendedTag(TrackBytes& file, const id3_tag* libraryTag)
 {
     std::string bytes;
     StoredTag stored;
-    if (!ReadLeadingTag(path, bytes))
+    if (!ReadLeadingTag(file, bytes))
         return OwnedTag();
     // Frames that walk as the library walked them hold no lyrics it missed.
     if (FindLyricsFrame(libraryTag).frame == nullptr && SplitTag(bytes, false, nullptr))

@@ -4,7 +4,7 @@
 // sizes, ID3v2.4 frames that make the library read past their end, and
 // lyrics kept in TXXX frames, whose values the library hands out with each
 // line feed turned into a space.
-#include "vela/text.h"
+#include "vela/media/leading_tag.h"
 
 #include <memory>
 
@@ -21,10 +21,10 @@ using OwnedTag = std::unique_ptr<id3_tag, TagDeleter>;
 // reading. Cheap: it looks at the parsed tag only.
 bool NeedsMending(const id3_tag* libraryTag);
 
-// The tag at the start of the file at `path`, repaired and parsed again;
+// The tag at the start of the file, repaired and parsed again;
 // null when nothing needed repair or the bytes give nothing better, so that
 // the library's reading stands. A TXXX frame that holds the lyrics comes
 // back as the tag's only frame, a USLT frame.
-OwnedTag MendedTag(const WString& path, const id3_tag* libraryTag);
+OwnedTag MendedTag(TrackBytes& file, const id3_tag* libraryTag);
 
 } // namespace vela

@@ -1,8 +1,8 @@
 #include "vela/media/mp3_tag.h"
 
+#include "vela/media/file_tag.h"
 #include "vela/media/legacy_text.h"
 #include "vela/media/lyrics_frame.h"
-#include "vela/storage/disk.h"
 
 #include <id3tag.h>
 
@@ -13,58 +13,45 @@ namespace vela {
 
 namespace {
 
-// Hands the wide path to libid3tag without a trip through the ANSI code page,
-// which cannot name every file: the disk opens the descriptor (see
-// Disk::OpenDescriptor), which is closed here when the library cannot take it.
-id3_file* OpenTagFile(const WString& path, int mode)
-{
-    const auto fileMode = static_cast<id3_file_mode>(mode);
-    const int fd = CurrentDisk().OpenDescriptor(path, fileMode == ID3_FILE_MODE_READWRITE);
-    if (fd < 0)
-        return nullptr;
-    id3_file* file = id3_file_fdopen(fd, fileMode);
-    if (file == nullptr)
-        CloseDescriptor(fd);
-    return file;
-}
-
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
 } // namespace
 
-Mp3Tag::Mp3Tag() : file_(nullptr), tag_(nullptr) {}
+Mp3Tag::Mp3Tag() = default;
 
-Mp3Tag::~Mp3Tag()
+Mp3Tag::~Mp3Tag() = default;
+
+bool Mp3Tag::Open(const WString& path, int)
 {
     Close();
+    return Open(CurrentDisk().OpenTrack(path));
 }
 
-bool Mp3Tag::Open(const WString& path, int mode)
+// The track's bytes are read once here, for the tag and for its mending
+// alike, and let go before the next track.
+bool Mp3Tag::Open(std::unique_ptr<Track> track)
 {
     Close();
-    // A NUL inside would silently name a different, shorter path.
-    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
+    if (!track)
         return false;
-    file_ = OpenTagFile(path, mode);
-    if (file_ == nullptr)
+    TrackBytes bytes(*track);
+    OwnedTag tag = ReadFileTag(bytes);
+    if (!tag)
         return false;
-    tag_ = id3_file_tag(file_);
-    if (tag_ == nullptr) {
-        Close();
-        return false;
-    }
-    if (NeedsMending(tag_))
-        mended_ = MendedTag(path, tag_);
+    if (NeedsMending(tag.get()))
+        mended_ = MendedTag(bytes, tag.get());
+    tag_ = std::move(tag);
+    track_ = std::move(track);
     return true;
 }
 
 WString Mp3Tag::Lyrics() const
 {
-    if (file_ == nullptr)
+    if (!tag_)
         return WString();
-    const LyricsFrame frame = FindLyricsFrame(mended_ ? mended_.get() : tag_);
+    const LyricsFrame frame = FindLyricsFrame(mended_ ? mended_.get() : tag_.get());
     const id3_ucs4_t* text = LyricsText(frame);
     if (text == nullptr)
         return WString();
@@ -87,11 +74,9 @@ WString Mp3Tag::Lyrics() const
 
 void Mp3Tag::Close()
 {
-    if (file_ == nullptr)
-        return;
     mended_.reset();
-    id3_file_close(file_);
-    file_ = nullptr;
+    tag_.reset();
+    track_.reset();
 }
 
 } // namespace vela
