@@ -5,8 +5,7 @@
 #include "app/paths.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/output_file.h"
-
-#include <id3tag.h>
+#include "vela/storage/read_ahead.h"
 
 namespace {
 
@@ -41,6 +40,9 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
     const JobInputs inputs(emptyFile ? paths : WStringList());
     ExportReport report;
     vela::Mp3Tag tag;
+    vela::ReadAhead ahead(vela::CurrentDisk(), paths, [emptyFile](const WString& path) {
+        return emptyFile || HasMp3Extension(path);
+    });
     for (size_t i = 0; i < paths.size(); ++i) {
         if (progress)
             progress->Step(i, paths.size());
@@ -48,7 +50,7 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         if (!emptyFile && !HasMp3Extension(path))
             continue;
         SetLastError(ERROR_SUCCESS);
-        const bool read = tag.Open(path, ID3_FILE_MODE_READONLY);
+        const bool read = tag.Open(ahead.Take(i));
         if (!read) {
             // With the empty-file option the track still gets its empty
             // output, but a track that was never read is not one without
@@ -74,12 +76,12 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
             report.failures.push_back({ExportFailure::ReplacesInput, target, 0});
             continue;
         }
-        // The output is never the input itself, under any spelling (the
-        // tag reader's open does not keep others out), and never takes the
+        // The output is never the input itself, under any name (the tag
+        // reader's open does not keep others out), and never takes the
         // place of an existing MP3 file.
         const bool track = HasMp3Extension(target);
         const vela::OutputResult written = vela::WriteOutput(
-            target, path, track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
+            target, tag.Source(), track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
         if (written == vela::OutputResult::Failed) {
             const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
             if (track && error == ERROR_FILE_EXISTS)

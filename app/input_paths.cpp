@@ -13,7 +13,8 @@ WStringList ExpandInputPaths(const WStringList& pending, bool recurse)
             continue;
         }
         vela::DirectoryList list;
-        list.Search(path, TEXT("*.*"), recurse);
+        // Only the paths are used: no entry's time or size is asked for.
+        list.Search(path, TEXT("*.*"), recurse, vela::Details::Names);
         for (vela::DirectoryEntry& file : list.files)
             result.push_back(std::move(file.path));
     }

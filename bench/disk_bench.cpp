@@ -101,21 +101,21 @@ void Run(vela::Disk& disk, const char* name, const std::string& unixRoot, const 
     Time("rewrite output (WriteOutput)", files, [&] {
         for (const auto& entry : list.files)
             if (vela::WriteOutput(entry.path.substr(0, entry.path.size() - 3) + TEXT("Txt"),
-                                  entry.path, vela::Existing::Replace,
+                                  nullptr, vela::Existing::Replace,
                                   "la la\r\nla\r\n") != vela::OutputResult::Written)
                 std::abort();
     });
     Time("unchanged output (WriteOutput)", files, [&] {
         for (const auto& entry : list.files)
             if (vela::WriteOutput(entry.path.substr(0, entry.path.size() - 3) + TEXT("txt"),
-                                  entry.path, vela::Existing::Replace,
+                                  nullptr, vela::Existing::Replace,
                                   "la la\r\nla\r\n") != vela::OutputResult::Unchanged)
                 std::abort();
     });
     Time("create output (WriteOutput)", files, [&] {
         for (const auto& entry : list.files)
             if (vela::WriteOutput(entry.path.substr(0, entry.path.size() - 3) + TEXT("lrc"),
-                                  entry.path, vela::Existing::Replace,
+                                  nullptr, vela::Existing::Replace,
                                   "la la\r\nla") != vela::OutputResult::Written)
                 std::abort();
     });

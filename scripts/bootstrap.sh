@@ -3,6 +3,7 @@
 # Idempotent: does nothing when everything is already present.
 set -euo pipefail
 
+# libtag1-dev: the cold benchmark's TagLib loop (bench/taglib_loop.cpp).
 packages=(
   wine wine64 wine64-tools libwine-dev
   libid3tag0-dev zlib1g-dev libboost-dev
@@ -10,7 +11,7 @@ packages=(
   xvfb xauth x11-utils
   locales fonts-ipafont-gothic
   g++-mingw-w64-i686 libz-mingw-w64-dev
-  tidy time
+  tidy time libtag1-dev
   desktop-file-utils imagemagick xdg-utils libglib2.0-bin
   kid3-cli
 )

@@ -23,7 +23,7 @@ struct DialogLog {
 
 class TestDialog : public Dialog {
 public:
-    explicit TestDialog(DialogLog& log) : log(log) {}
+    explicit TestDialog(DialogLog& sink) : log(sink) {}
     LRESULT OnCommand(WPARAM w, LPARAM l) override
     {
         log.commandsSeen.push_back(w);
@@ -88,7 +88,7 @@ TEST(Dialog, MissingTemplateFailsAndStaysRegistered)
         EXPECT_FALSE(dialog.Create(199));
         EXPECT_EQ(dialog.hwnd, nullptr);
         EXPECT_EQ(vela::DialogRegistry().count(&dialog), 1u);
-        MSG msg = {nullptr, WM_KEYDOWN, VK_TAB, 0};
+        MSG msg = {nullptr, WM_KEYDOWN, VK_TAB, 0, 0, {}};
         EXPECT_FALSE(vela::IsDialogMessageAny(&msg));
     }
     EXPECT_EQ(log.destroys, 0);
@@ -228,14 +228,14 @@ TEST_F(DialogTest, KeyboardInterfaceKeysAreConsumed)
 {
     HWND edit = GetDlgItem(dialog.hwnd, IDC_TEST_EDIT);
     for (WPARAM key : {VK_TAB, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN, VK_ESCAPE}) {
-        MSG msg = {edit, WM_KEYDOWN, key, 1};
+        MSG msg = {edit, WM_KEYDOWN, key, 1, 0, {}};
         EXPECT_TRUE(vela::IsDialogMessageAny(&msg)) << "key " << key;
     }
     EXPECT_TRUE(IsWindow(dialog.hwnd));  // Escape in a modeless dialog only sends IDCANCEL
 
     Window plain;
     ASSERT_NE(CreateWrappedWindow(plain), nullptr);
-    MSG other = {plain.hwnd, WM_KEYDOWN, VK_TAB, 1};
+    MSG other = {plain.hwnd, WM_KEYDOWN, VK_TAB, 1, 0, {}};
     EXPECT_FALSE(vela::IsDialogMessageAny(&other));
 }
 

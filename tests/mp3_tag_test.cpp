@@ -393,7 +393,9 @@ std::vector<std::string> Seeds()
     mp3::Tag v4 = TagWith(4, {v4Frame, mp3::LyricsFrame(4, lyrics, Encoding::Utf16BE)});
     v4.extendedHeader = true;
     v4.footer = true;
-    seeds.push_back(v4.Bytes() + mp3::AudioFrames(1) + mp3::Id3v1Tag({"t"}));
+    mp3::Id3v1 v1;
+    v1.title = "t";
+    seeds.push_back(v4.Bytes() + mp3::AudioFrames(1) + mp3::Id3v1Tag(v1));
     return seeds;
 }
 

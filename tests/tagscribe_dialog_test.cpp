@@ -336,7 +336,8 @@ TEST_F(TagscribeDialogTest, EveryWayOfClosingSavesOptionsAndPosition)
 TEST_F(TagscribeDialogTest, SavedSizeIsIgnored)
 {
     const RECT first = FirstStartRect();
-    WINDOWPLACEMENT placement = {sizeof placement};
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
     placement.showCmd = SW_SHOWNORMAL;
     placement.rcNormalPosition = {50, 60, 50 + 700, 60 + 500};
     vela::Archive archive(1);
@@ -364,7 +365,8 @@ TEST_F(TagscribeDialogTest, ClosedMinimisedReopensMinimised)
 TEST_F(TagscribeDialogTest, WrongLengthsAndOtherVersionsGiveDefaults)
 {
     const RECT first = FirstStartRect();
-    WINDOWPLACEMENT placement = {sizeof placement};
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
     placement.showCmd = SW_SHOWNORMAL;
     placement.rcNormalPosition = {10, 10, 200, 200};
     vela::Bytes shortPlacement = PlacementBytes(placement);

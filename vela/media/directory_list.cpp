@@ -36,14 +36,15 @@ bool IsEverything(const WString& pattern)
 // tree (or a linked folder pointing back up, under a long-path prefix) cannot
 // exhaust the thread's stack; the order is the same as a recursive pre-order.
 // A folder is listed once when the pattern takes every name.
-size_t DirectoryList::Search(const WString& folder, const WString& pattern, bool recurse)
+size_t DirectoryList::Search(const WString& folder, const WString& pattern, bool recurse,
+                             Details details)
 {
     Disk& disk = CurrentDisk();
     std::vector<Level> levels;
     auto enter = [&](const WString& path) {
         Level level{AddBackslash(path), {}};
         FoundEntry found;
-        auto matches = disk.Find(level.base, pattern);
+        auto matches = disk.Find(level.base, pattern, details);
         while (matches->Next(found)) {
             // A partial output is no file of the user's.
             if (!found.folder && !IsPartialOutput(found.name))
@@ -52,7 +53,7 @@ size_t DirectoryList::Search(const WString& folder, const WString& pattern, bool
                 level.folders.push_back(std::move(found));
         }
         if (!IsEverything(pattern)) {
-            auto all = disk.Find(level.base, TEXT("*.*"));
+            auto all = disk.Find(level.base, TEXT("*.*"), Details::Names);
             while (all->Next(found)) {
                 if (found.folder)
                     level.folders.push_back(std::move(found));

@@ -1,6 +1,7 @@
 #pragma once
 // What a folder holds, and on request what all its sub-folders hold, listed
 // through the platform's find-file calls.
+#include "vela/storage/disk.h"
 #include "vela/text.h"
 
 #include <cstddef>
@@ -27,8 +28,10 @@ struct DirectoryList {
     // out depth first in pre-order. Folders whose name begins with '.' are
     // neither recorded nor searched; no other attribute is looked at. A folder
     // that cannot be listed adds nothing. Returns the size of `files`,
-    // counting earlier searches on this list.
-    size_t Search(const WString& folder, const WString& pattern, bool recurse);
+    // counting earlier searches on this list. With Details::Names the
+    // entries' times and sizes may be left 0, which can spare a call a name.
+    size_t Search(const WString& folder, const WString& pattern, bool recurse,
+                  Details details = Details::All);
 };
 
 } // namespace vela

@@ -1,9 +1,8 @@
 #include "vela/media/mp3_tag.h"
 
+#include "vela/media/file_tag.h"
 #include "vela/media/legacy_text.h"
-#include "vela/media/leading_tag.h"
 #include "vela/media/synced_lyrics.h"
-#include "vela/storage/disk.h"
 
 #include <id3tag.h>
 
@@ -14,65 +13,50 @@ namespace vela {
 
 namespace {
 
-// Hands the wide path to libid3tag without a trip through the ANSI code page,
-// which cannot name every file: the disk opens the descriptor (see
-// Disk::OpenDescriptor), which is closed here when the library cannot take it.
-id3_file* OpenTagFile(const WString& path, int mode)
-{
-    const auto fileMode = static_cast<id3_file_mode>(mode);
-    const int fd = CurrentDisk().OpenDescriptor(path, fileMode == ID3_FILE_MODE_READWRITE);
-    if (fd < 0)
-        return nullptr;
-    id3_file* file = id3_file_fdopen(fd, fileMode);
-    if (file == nullptr)
-        CloseDescriptor(fd);
-    return file;
-}
-
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
 } // namespace
 
-Mp3Tag::Mp3Tag() : file_(nullptr), tag_(nullptr) {}
+Mp3Tag::Mp3Tag() = default;
 
-Mp3Tag::~Mp3Tag()
+Mp3Tag::~Mp3Tag() = default;
+
+bool Mp3Tag::Open(const WString& path, int)
 {
     Close();
+    return Open(CurrentDisk().OpenTrack(path));
 }
 
-bool Mp3Tag::Open(const WString& path, int mode)
+// The track's bytes are read once here, for the tag and for its mending
+// alike, and let go before the next track.
+bool Mp3Tag::Open(std::unique_ptr<Track> track)
 {
     Close();
-    // A NUL inside would silently name a different, shorter path.
-    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
+    if (!track)
         return false;
-    file_ = OpenTagFile(path, mode);
-    if (file_ == nullptr)
+    TrackBytes bytes(*track);
+    OwnedTag tag = ReadFileTag(bytes);
+    if (!tag)
         return false;
-    tag_ = id3_file_tag(file_);
-    if (tag_ == nullptr) {
-        Close();
-        return false;
+    lyrics_ = FindLyricsFrame(tag.get());
+    LeadingBytes leading;
+    if ((lyrics_.mend || lyrics_.timedInMpegFrames) && ReadLeadingTag(bytes, leading)) {
+        mended_ = MendTag(leading.tag, lyrics_);
+        if (mended_)
+            lyrics_ = FindLyricsFrame(mended_.get());
+        audioFrame_ = FirstMpegFrameLength(leading.audio);
     }
-    lyrics_ = FindLyricsFrame(tag_);
-    if (lyrics_.mend || lyrics_.timedInMpegFrames) {
-        LeadingBytes bytes;
-        if (ReadLeadingTag(path, bytes)) {
-            mended_ = MendTag(bytes.tag, lyrics_);
-            if (mended_)
-                lyrics_ = FindLyricsFrame(mended_.get());
-            audioFrame_ = FirstMpegFrameLength(bytes.audio);
-        }
-    }
+    tag_ = std::move(tag);
+    track_ = std::move(track);
     return true;
 }
 
 Mp3Tag::TrackLyrics Mp3Tag::ReadLyrics() const
 {
     TrackLyrics lyrics;
-    if (file_ == nullptr)
+    if (!tag_)
         return lyrics;
     if (lyrics_.kind == LyricsKind::Synchronised) {
         lyrics.text = SyncedLyricsText(lyrics_.frame, audioFrame_, lyrics.untimed);
@@ -101,13 +85,11 @@ Mp3Tag::TrackLyrics Mp3Tag::ReadLyrics() const
 
 void Mp3Tag::Close()
 {
-    if (file_ == nullptr)
-        return;
     mended_.reset();
     lyrics_ = LyricsFrame();
     audioFrame_ = MpegFrameLength();
-    id3_file_close(file_);
-    file_ = nullptr;
+    tag_.reset();
+    track_.reset();
 }
 
 } // namespace vela

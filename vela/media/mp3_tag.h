@@ -6,12 +6,12 @@
 // left open.
 #include "vela/media/mended_tag.h"
 #include "vela/media/mpeg_audio.h"
+#include "vela/storage/disk.h"
 #include "vela/text.h"
 
 #include <boost/noncopyable.hpp>
 
-struct id3_file;
-struct id3_tag;
+#include <memory>
 
 namespace vela {
 
@@ -20,11 +20,14 @@ public:
     Mp3Tag();
     virtual ~Mp3Tag();
 
-    // Opens the file with libid3tag's mode (ID3_FILE_MODE_READONLY or
-    // ID3_FILE_MODE_READWRITE) and loads its tag. False when the file cannot
-    // be opened or read; whatever was open before is closed either way. A
-    // readable file without any tag opens with an empty tag.
+    // Opens the file on the current disk and loads its tag. `mode` is
+    // libid3tag's; a reader that never writes opens every file for reading.
+    // False when the file cannot be opened (the last error says why);
+    // whatever was open before is closed either way. A readable file without
+    // any tag opens with an empty tag.
     bool Open(const WString& path, int mode);
+    // The same for a track opened already; a null one fails.
+    bool Open(std::unique_ptr<Track> track);
 
     // The lyrics, exactly as stored (line breaks kept, characters above
     // U+FFFF as surrogate pairs); empty when nothing is open, when there is
@@ -39,12 +42,16 @@ public:
     };
     TrackLyrics ReadLyrics() const;
 
+    // The open file, held until the next Open: what an output written from
+    // it must never replace. Null when nothing is open.
+    const Track* Source() const { return track_.get(); }
+
 private:
     void Close();
 
-    id3_file* file_;
-    // Owned by file_, and meaningful only while file_ is set.
-    id3_tag* tag_;
+    std::unique_ptr<Track> track_;
+    // The tag view as libid3tag's file route gives it (see ReadFileTag).
+    OwnedTag tag_;
     // The tag read again from the file's bytes, when the library's reading
     // misses or spoils the lyrics; it then takes the place of tag_.
     OwnedTag mended_;

@@ -32,7 +32,7 @@ bool PlausiblePayload(uint64_t length, uint64_t storedBytes)
 
 } // namespace
 
-Archive::Archive(INT32 version) : version(version) {}
+Archive::Archive(INT32 nodeVersion) : version(nodeVersion) {}
 
 Archive& Archive::Child(const WString& key)
 {

@@ -23,7 +23,7 @@ public:
     using ValueMap = PooledMap<Bytes>;
     using ChildMap = PooledMap<Archive>;
 
-    explicit Archive(INT32 version = 0);
+    explicit Archive(INT32 nodeVersion = 0);
 
     // The child under key, inserted empty (version 0) when missing.
     Archive& Child(const WString& key);

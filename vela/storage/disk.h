@@ -1,7 +1,7 @@
 #pragma once
 // What File, Mp3Tag, DirectoryList and the export job need from the disk:
-// open a file by path, write an output whole, hand the tag library a
-// descriptor, and list a folder. Every disk keeps Win32's rules: names match
+// open a file by path, open a track to read its tag, write an output whole,
+// and list a folder. Every disk keeps Win32's rules: names match
 // in any letter case, and the results and errors are those the Win32 calls
 // give. Win32Disk is those calls; WineDisk (vela/storage/wine/) keeps the
 // same rules at a lower cost under Winelib.
@@ -41,6 +41,51 @@ public:
     virtual uint64_t Size() = 0;
 };
 
+// What makes two names one file: the volume and the file's number on it, as
+// the open file reports them (fstat, GetFileInformationByHandle). Each disk
+// gives them in its own terms, so only identities from one disk compare.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const FileIdentity& other) const
+    {
+        return volume == other.volume && index == other.index;
+    }
+};
+
+// A regular file opened once for reading, shared for reading and writing
+// as the C runtime opens files. It owns its descriptor (its handle on
+// Windows) and answers for the file it opened, whatever happens to the name
+// meanwhile; it is closed when destroyed.
+class Track {
+public:
+    virtual ~Track() = default;
+    // Up to `count` bytes at `offset`: the count read, fewer only at the end
+    // of the file, -1 on failure.
+    virtual int64_t ReadAt(uint64_t offset, void* destination, size_t count) = 0;
+    // Asks the system to start fetching what a tag reader reads of the file
+    // (its first and last bytes) while the program works on other files.
+    // Under Winelib the kernel is told (posix_fadvise); Windows has no such
+    // call for a part of a file, and there it does nothing.
+    virtual void WillRead() = 0;
+    // The size at opening.
+    uint64_t Size() const { return size_; }
+    const FileIdentity& Identity() const { return identity_; }
+
+protected:
+    Track(uint64_t size, FileIdentity identity) : size_(size), identity_(identity) {}
+
+private:
+    uint64_t size_;
+    FileIdentity identity_;
+};
+
+// How much a folder listing tells of each entry.
+enum class Details {
+    All,     // names, folder or not, times and sizes
+    Names    // names and folder or not; times and sizes may be left 0
+};
+
 // What writing an output does to a file that already holds its name, in any
 // letter case.
 enum class Existing {
@@ -73,6 +118,8 @@ bool IsPartialOutput(const WString& name);
 // application-defined code (bit 29), so no system error is taken for it.
 constexpr DWORD kErrorHardLinked = 0x20000000 | 0x28;
 
+// Paths are Windows paths; one with a NUL inside names no file. Every call
+// keeps the last error as the Win32 calls set it.
 class Disk {
 public:
     virtual ~Disk() = default;
@@ -80,33 +127,35 @@ public:
     // for writing only; reading opens an existing file, shared for reading
     // only. Null with the last error set on failure.
     virtual std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) = 0;
+    // An existing regular file, for reading. Null with the last error set
+    // when it is missing, cannot be opened or is no regular file (a folder,
+    // a pipe or a device: ERROR_ACCESS_DENIED).
+    virtual std::unique_ptr<Track> OpenTrack(const WString& path) = 0;
     // Makes `bytes` the whole content of `path` in one step: whenever the
     // process stops, the name holds the old file, the new one, or nothing.
     // A file that holds those bytes already is not touched (Unchanged).
-    // Refused with nothing touched: the file `source` names, however spelt
-    // (ERROR_SHARING_VIOLATION; an empty source protects nothing), any
-    // existing file with Existing::Keep (ERROR_FILE_EXISTS), a read-only
-    // file or one that is no regular file (ERROR_ACCESS_DENIED), one that
-    // other hard links share (kErrorHardLinked). A failure leaves neither an
-    // output nor a partial file.
+    // Refused with nothing touched: the file `source` opened, under any
+    // name or link (ERROR_SHARING_VIOLATION; a null source protects
+    // nothing), any existing file with Existing::Keep (ERROR_FILE_EXISTS), a
+    // read-only file or one that is no regular file (ERROR_ACCESS_DENIED), one
+    // that other hard links share (kErrorHardLinked). A failure leaves
+    // neither an output nor a partial file. `source`, when given, comes from
+    // this disk's OpenTrack.
     // What the user set on a file that is replaced stays: the new file gets
     // its permissions (on Windows its attributes and security), its group
     // where the process may set it and, as root, its owner, all before it
     // takes the name; a new file gets what the platform gives new files. A
     // symbolic link stays as it is and the file it names is replaced (see
     // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND).
-    virtual OutputResult WriteOutput(const WString& path, const WString& source,
+    virtual OutputResult WriteOutput(const WString& path, const Track* source,
                                      Existing existing, const std::string& bytes) = 0;
     // The file that writing an output at `path` replaces: `path` itself, or
     // for a symbolic link the file it names, through every link. `path`
     // when it names nothing or cannot be followed.
     virtual WString FinalPath(const WString& path) = 0;
-    // A C runtime descriptor on an existing regular file, for the tag
-    // library: read-only, or read-write with `writing`. -1 when it cannot be
-    // opened or is no regular file. Close it with CloseDescriptor.
-    virtual int OpenDescriptor(const WString& path, bool writing) = 0;
     // FindFirstFileW on base + pattern, base ending in a backslash.
-    virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern) = 0;
+    virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
+                                               Details details = Details::All) = 0;
 };
 
 Disk& Win32Disk();
@@ -115,18 +164,13 @@ Disk& WineDisk();
 // WineDisk under Winelib, else Win32Disk.
 Disk& DefaultDisk();
 
-// Win32Disk's way to a descriptor (see Disk::OpenDescriptor): _wopen on
-// Windows; under Winelib, where the tag library is a Unix one, a Unix
-// descriptor on the name that Wine converts the path to.
-int OpenRuntimeDescriptor(const WString& path, bool writing);
-void CloseDescriptor(int fd);
+// Whether a path can name a file at all: not empty, and no NUL inside,
+// which would name a shorter path.
+bool IsNameable(const WString& path);
 // What the Win32 calls cannot carry under Winelib: the Unix permission bits,
 // group and owner of `old`, put on `partial` before it replaces it (see
 // Disk::WriteOutput). Nothing on Windows, where ReplaceFileW carries them.
 void KeepOwnership(const WString& old, const WString& partial);
-// Reads up to `count` bytes from the descriptor's position: the count read,
-// 0 at the end, -1 on failure.
-int ReadDescriptor(int fd, void* destination, unsigned count);
 
 // The disk that File, Mp3Tag, DirectoryList and WriteOutput use,
 // DefaultDisk at first. Tests and benchmarks swap it with UseDisk.

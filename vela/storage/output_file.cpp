@@ -16,7 +16,7 @@ bool IsPartialOutput(const WString& name)
            FoldNameCase(name.substr(name.size() - length)) == suffix;
 }
 
-OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
+OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
                          const std::string& bytes)
 {
     const OutputResult result = CurrentDisk().WriteOutput(path, source, existing, bytes);

@@ -4,24 +4,11 @@
 #include "vela/storage/heap.h"
 #include "vela/storage/user_path.h"
 
-#include <fcntl.h>
-#include <io.h>
-
 namespace vela {
 
 Disk& DefaultDisk()
 {
     return Win32Disk();
-}
-
-int OpenRuntimeDescriptor(const WString& path, bool writing)
-{
-    return _wopen(path.c_str(), (writing ? _O_RDWR : _O_RDONLY) | _O_BINARY);
-}
-
-void CloseDescriptor(int fd)
-{
-    _close(fd);
 }
 
 WString FoldNameCase(const WString& name)
@@ -33,11 +20,6 @@ WString FoldNameCase(const WString& name)
 }
 
 void KeepFreedMemoryForReuse() {}
-
-int ReadDescriptor(int fd, void* destination, unsigned count)
-{
-    return _read(fd, destination, count);
-}
 
 WString UserPath(const WString& path)
 {

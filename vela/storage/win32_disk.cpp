@@ -1,5 +1,6 @@
 #include "vela/storage/disk.h"
 
+#include <algorithm>
 #include <string>
 
 namespace vela {
@@ -132,6 +133,48 @@ private:
     HANDLE handle_;
 };
 
+// A track read through Win32 calls; identity from the open handle.
+class Win32Track : public Track {
+public:
+    Win32Track(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info)
+        : Track(Combine(info.nFileSizeHigh, info.nFileSizeLow), IdentityOf(info)),
+          handle_(handle)
+    {
+    }
+    ~Win32Track() override { CloseHandle(handle_); }
+    Win32Track(const Win32Track&) = delete;
+    Win32Track& operator=(const Win32Track&) = delete;
+
+    static FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info)
+    {
+        return {info.dwVolumeSerialNumber, Combine(info.nFileIndexHigh, info.nFileIndexLow)};
+    }
+
+    int64_t ReadAt(uint64_t offset, void* destination, size_t count) override
+    {
+        auto* at = static_cast<char*>(destination);
+        size_t done = 0;
+        while (done < count) {
+            OVERLAPPED where = {};
+            where.Offset = static_cast<DWORD>(offset + done);
+            where.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+            const DWORD piece = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(handle_, at + done, piece, &got, &where))
+                return GetLastError() == ERROR_HANDLE_EOF ? static_cast<int64_t>(done) : -1;
+            if (got == 0)
+                break;
+            done += got;
+        }
+        return static_cast<int64_t>(done);
+    }
+
+    void WillRead() override {}
+
+private:
+    HANDLE handle_;
+};
+
 HANDLE OpenHandle(const WString& path, DWORD access, DWORD share, DWORD disposition,
                   DWORD flags = FILE_ATTRIBUTE_NORMAL)
 {
@@ -143,7 +186,7 @@ HANDLE OpenHandle(const WString& path, DWORD access, DWORD share, DWORD disposit
 // someone else holds open; folders open too.
 HANDLE AttributesHandle(const WString& path)
 {
-    if (path.empty() || path.find(WCHAR(0)) != WString::npos) {
+    if (!IsNameable(path)) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
@@ -166,12 +209,6 @@ bool MoveIntoPlace(const WString& partial, const WString& final, bool replacing)
     return ReplaceFileW(final.c_str(), partial.c_str(), nullptr,
                         REPLACEFILE_IGNORE_MERGE_ERRORS | kIgnoreAclErrors, nullptr,
                         nullptr) != FALSE;
-}
-
-bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
-{
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
 OutputResult Fail(DWORD error)
@@ -202,11 +239,33 @@ public:
         return file->IsOpen() ? std::move(file) : nullptr;
     }
 
+    // Shared as the C runtime's open shares a file, and read at offsets, so
+    // that one handle serves every read.
+    std::unique_ptr<Track> OpenTrack(const WString& path) override
+    {
+        if (!IsNameable(path)) {
+            SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
+            return nullptr;
+        }
+        const HANDLE handle =
+            OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+        if (handle == INVALID_HANDLE_VALUE)
+            return nullptr;
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            CloseHandle(handle);
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        return std::make_unique<Win32Track>(handle, info);
+    }
+
     // The partial file is kept from others (no sharing) while it is written.
     // An existing output is replaced by ReplaceFileW, which gives the new
     // file the old one's attributes and security; a new one is renamed into
     // place, never over a name that something has taken since.
-    OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
+    OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
                              const std::string& bytes) override
     {
         // No file name: the partial file's name would make one.
@@ -251,27 +310,22 @@ public:
         return Win32File(AttributesHandle(path)).FinalPath(path);
     }
 
-    int OpenDescriptor(const WString& path, bool writing) override
-    {
-        return OpenRuntimeDescriptor(path, writing);
-    }
-
-    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern) override
+    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
+                                       Details) override
     {
         return std::make_unique<Win32Entries>(base + pattern);
     }
 
 private:
     // The rules for an output whose name exists: Written means "go on".
-    static OutputResult Check(const BY_HANDLE_FILE_INFORMATION& output, const WString& source,
+    static OutputResult Check(const BY_HANDLE_FILE_INFORMATION& output, const Track* source,
                               Existing existing, const WString& path, const std::string& bytes)
     {
         if (existing == Existing::Keep)
             return Fail(ERROR_FILE_EXISTS);
         if (output.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
             return Fail(ERROR_ACCESS_DENIED);
-        BY_HANDLE_FILE_INFORMATION input = {};
-        if (Win32File(AttributesHandle(source)).Identify(input) && SameIdentity(output, input))
+        if (source && source->Identity() == Win32Track::IdentityOf(output))
             return Fail(ERROR_SHARING_VIOLATION);
         if (Combine(output.nFileSizeHigh, output.nFileSizeLow) == bytes.size() &&
             Holds(path, bytes))
@@ -283,6 +337,11 @@ private:
 };
 
 } // namespace
+
+bool IsNameable(const WString& path)
+{
+    return !path.empty() && path.find(WCHAR(0)) == WString::npos;
+}
 
 Disk& Win32Disk()
 {

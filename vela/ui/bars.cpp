@@ -89,9 +89,9 @@ static bool CreateChild(Window& wrapper, Window& parent, const WCHAR* className,
     return child && wrapper.AttachDlgItem(parent, id);
 }
 
-bool ToolBar::Create(Window& parent, int id)
+bool ToolBar::Create(Window& owner, int id)
 {
-    if (!CreateChild(*this, parent, TOOLBARCLASSNAMEW, TBSTYLE_FLAT, id))
+    if (!CreateChild(*this, owner, TOOLBARCLASSNAMEW, TBSTYLE_FLAT, id))
         return false;
     Send(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     return true;
@@ -118,9 +118,9 @@ BarItem* ToolBar::FindButton(UINT command)
     return items[i].get();
 }
 
-bool ReberControl::Create(Window& parent, int id)
+bool ReberControl::Create(Window& owner, int id)
 {
-    return CreateChild(*this, parent, REBARCLASSNAMEW, 0, id);
+    return CreateChild(*this, owner, REBARCLASSNAMEW, 0, id);
 }
 
 bool ReberControl::AddBand(Window& child)

@@ -37,8 +37,8 @@ using BarItemList = std::vector<boost::shared_ptr<BarItem>>;
 
 class ToolBar : public Window {
 public:
-    // Creates a tool bar as child id of parent and attaches this wrapper.
-    bool Create(Window& parent, int id);
+    // Creates a tool bar as child id of owner and attaches this wrapper.
+    bool Create(Window& owner, int id);
     // Appends a check button with command id; its item follows in `items`.
     bool AddCheckButton(int command);
     // The item of the button with this command, or null.
@@ -49,8 +49,8 @@ public:
 
 class ReberControl : public Window {
 public:
-    // Creates a rebar as child id of parent and attaches this wrapper.
-    bool Create(Window& parent, int id);
+    // Creates a rebar as child id of owner and attaches this wrapper.
+    bool Create(Window& owner, int id);
     // Appends a band that holds child; its item follows in `items`.
     bool AddBand(Window& child);
     // The item of the band that holds child, or null.

@@ -2,8 +2,8 @@
 
 namespace vela {
 
-DropFile::DropFile(HDROP drop)
-    : drop(drop), index(0), count(drop ? DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) : 0)
+DropFile::DropFile(HDROP handle)
+    : drop(handle), index(0), count(handle ? DragQueryFileW(handle, 0xFFFFFFFF, nullptr, 0) : 0)
 {
 }
 

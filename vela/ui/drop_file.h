@@ -12,7 +12,7 @@ namespace vela {
 
 class DropFile : private boost::noncopyable {
 public:
-    explicit DropFile(HDROP drop);
+    explicit DropFile(HDROP handle);
     virtual ~DropFile();
 
     // The next name in the shell's order; empty once all were given (and for

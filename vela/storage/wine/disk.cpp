@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -122,8 +124,84 @@ bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing
     return renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
 }
 
-// Whether the file found for an output is the one `source` names.
-enum class Identity { Same, Other, Unknown };
+// A track read with Unix calls; its identity is what fstat says.
+class UnixTrack : public Track {
+public:
+    UnixTrack(int fd, const struct stat& info)
+        : Track(static_cast<uint64_t>(info.st_size), IdentityOf(info)), fd_(fd)
+    {
+    }
+    ~UnixTrack() override { close(fd_); }
+    UnixTrack(const UnixTrack&) = delete;
+    UnixTrack& operator=(const UnixTrack&) = delete;
+
+    static FileIdentity IdentityOf(const struct stat& info)
+    {
+        return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+    }
+
+    int64_t ReadAt(uint64_t offset, void* destination, size_t count) override
+    {
+        auto* at = static_cast<char*>(destination);
+        size_t done = 0;
+        while (done < count) {
+            const ssize_t got = pread(fd_, at + done, count - done, static_cast<off_t>(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return -1;
+            if (got == 0)
+                break;
+            done += static_cast<size_t>(got);
+        }
+        return static_cast<int64_t>(done);
+    }
+
+    // The reader takes the head in one read and the last bytes in another
+    // (see TrackBytes); asking for a little more than it reads of the head
+    // costs nothing and covers a tag with a small picture.
+    void WillRead() override
+    {
+        constexpr off_t kHead = 256 * 1024, kTail = 4096;
+        const off_t size = static_cast<off_t>(Size());
+        posix_fadvise(fd_, 0, std::min(size, kHead), POSIX_FADV_WILLNEED);
+        if (size > kHead)
+            posix_fadvise(fd_, std::max(kHead, size - kTail), 0, POSIX_FADV_WILLNEED);
+    }
+
+private:
+    int fd_;
+};
+
+// Wine's own conversion of the name, for paths whose Unix names this disk
+// does not compose itself.
+std::unique_ptr<Track> OpenByWineName(const WString& path)
+{
+    char* unixPath = wine_get_unix_file_name(path.c_str());
+    if (unixPath == nullptr) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return nullptr;
+    }
+    bool missing = false;
+    struct stat info;
+    const int fd = OpenRegular(unixPath, false, missing, &info);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
+}
+
+// Whether the output, found as Wine finds it, is the source track's file:
+// for outputs left to Win32, which cannot tell that from a Unix track.
+bool IsSourceByWineName(const WString& path, const Track* source)
+{
+    if (source == nullptr)
+        return false;
+    char* unixPath = wine_get_unix_file_name(path.c_str());
+    struct stat info;
+    const bool same = unixPath != nullptr && stat(unixPath, &info) == 0 &&
+                      UnixTrack::IdentityOf(info) == source->Identity();
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return same;
+}
 
 // Names are found with Unix calls (see names.h), and outputs written
 // with them. What is not plainly so, and every failure whose error is Wine's
@@ -136,9 +214,33 @@ public:
         return Win32Disk().OpenFile(path, writing);
     }
 
+    // The name as spelt is tried first, which spares a lookup; the folder's
+    // Unix name is known after the first file.
+    std::unique_ptr<Track> OpenTrack(const WString& path) override
+    {
+        if (!IsNameable(path)) {
+            SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
+            return nullptr;
+        }
+        struct stat info;
+        const std::string exact = ExactUnixPath(path);
+        bool missing = true;
+        int fd = exact.empty() ? -1 : OpenRegular(exact, false, missing, &info);
+        if (fd < 0 && missing) {
+            const UnixName name = FindUnixName(path);
+            if (name.state == UnixName::Unknown)
+                return OpenByWineName(path);
+            if (name.state == UnixName::Found)
+                fd = OpenRegular(name.path, false, missing, &info);
+            else
+                SetLastError(ERROR_FILE_NOT_FOUND);
+        }
+        return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
+    }
+
     // The output's name as found in any letter case is replaced, a new one
     // made under the name given.
-    OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
+    OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
                              const std::string& bytes) override
     {
         // Outputs are mostly new: their folder's snapshot answers at once.
@@ -152,7 +254,7 @@ public:
         }
         if (name.state == UnixName::Unknown || (found && S_ISDIR(name.info.st_mode)) ||
             IsProgramName(name.path))
-            return Win32Disk().WriteOutput(path, source, existing, bytes);
+            return ByWin32(path, source, existing, bytes);
         if (found) {
             if (existing == Existing::Keep)
                 return Fail(ERROR_FILE_EXISTS);
@@ -161,10 +263,7 @@ public:
             // nobody may write read-only.
             if (!S_ISREG(name.info.st_mode) || (name.info.st_mode & 0222) == 0)
                 return Fail(ERROR_ACCESS_DENIED);
-            const Identity identity = IdentityOf(name.info, source);
-            if (identity == Identity::Unknown)
-                return Win32Disk().WriteOutput(path, source, existing, bytes);
-            if (identity == Identity::Same)
+            if (source && source->Identity() == UnixTrack::IdentityOf(name.info))
                 return Fail(ERROR_SHARING_VIOLATION);
             if (static_cast<uint64_t>(name.info.st_size) == bytes.size() &&
                 Holds(name.path, bytes))
@@ -177,7 +276,7 @@ public:
         // old file's successor.
         Descriptor fd(CreatePartial(partial, found ? 0600 : 0666));
         if (fd.Get() < 0)
-            return Win32Disk().WriteOutput(path, source, existing, bytes);
+            return ByWin32(path, source, existing, bytes);
         if (found)
             CarryOwnership(fd.Get(), name.info);
         if (WriteAll(fd.Get(), bytes) && fd.Close() &&
@@ -201,62 +300,25 @@ public:
         return final;
     }
 
-    // The name as spelt is tried first, which spares a lookup; the folder's
-    // Unix name is known after the first file.
-    int OpenDescriptor(const WString& path, bool writing) override
-    {
-        if (path.empty() || path.find(WCHAR(0)) != WString::npos)
-            return -1;
-        lastOpened_.clear();
-        const std::string exact = ExactUnixPath(path);
-        bool missing = true;
-        int fd = exact.empty() ? -1 : OpenRegular(exact, writing, missing, &lastInfo_);
-        if (fd < 0 && missing) {
-            const UnixName name = FindUnixName(path);
-            if (name.state == UnixName::Unknown)
-                return OpenRuntimeDescriptor(path, writing);
-            if (name.state == UnixName::Found)
-                fd = OpenRegular(name.path, writing, missing, &lastInfo_);
-            else
-                SetLastError(ERROR_FILE_NOT_FOUND);
-        }
-        if (fd >= 0)
-            lastOpened_ = path;
-        return fd;
-    }
-
-    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern) override
+    std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
+                                       Details details) override
     {
         const bool everything = pattern == TEXT("*") || pattern == TEXT("*.*");
         if (everything && base.size() + pattern.size() < MAX_PATH) {
-            if (auto listed = ListUnixFolder(base))
+            if (auto listed = ListUnixFolder(base, details))
                 return listed;
         }
-        return Win32Disk().Find(base, pattern);
+        return Win32Disk().Find(base, pattern, details);
     }
 
 private:
-    // The export job's source was opened for the tag library just before its
-    // output is written: its identity needs no second lookup.
-    Identity IdentityOf(const struct stat& output, const WString& source) const
+    static OutputResult ByWin32(const WString& path, const Track* source, Existing existing,
+                                const std::string& bytes)
     {
-        if (source.empty())
-            return Identity::Other;
-        struct stat input = lastInfo_;
-        if (source != lastOpened_) {
-            const UnixName name = FindUnixName(source);
-            if (name.state == UnixName::Unknown)
-                return Identity::Unknown;
-            if (name.state == UnixName::Missing)
-                return Identity::Other;
-            input = name.info;
-        }
-        return input.st_dev == output.st_dev && input.st_ino == output.st_ino ? Identity::Same
-                                                                              : Identity::Other;
+        if (IsSourceByWineName(path, source))
+            return Fail(ERROR_SHARING_VIOLATION);
+        return Win32Disk().WriteOutput(path, nullptr, existing, bytes);
     }
-
-    WString lastOpened_;
-    struct stat lastInfo_ = {};
 };
 
 } // namespace

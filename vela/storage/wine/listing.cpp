@@ -47,6 +47,7 @@ struct Listed {
     WString upper;
     WString name;
     const std::string* entry;
+    unsigned char kind;
 };
 
 bool Before(const Listed& a, const Listed& b)
@@ -81,13 +82,14 @@ private:
 
 } // namespace
 
-std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base)
+std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details)
 {
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
     std::string folder;
+    const std::vector<unsigned char>* kinds = nullptr;
     const std::vector<std::string>* snapshot =
-        PlainNamesOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder);
+        PlainNamesOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder, &kinds);
     if (snapshot == nullptr)
         return nullptr;  // Win32 tells why, or shows the names as Wine does
     // Held open for stat calls relative to it.
@@ -97,8 +99,9 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base)
 
     std::vector<Listed> names;
     names.reserve(snapshot->size());
-    for (const std::string& entry : *snapshot) {
-        Listed name{{}, {}, &entry};
+    for (size_t i = 0; i < snapshot->size(); ++i) {
+        const std::string& entry = (*snapshot)[i];
+        Listed name{{}, {}, &entry, (*kinds)[i]};
         ToWide(CP_UTF8, entry.data(), entry.size(), name.name);  // known to be UTF-8
         name.upper = FoldNameCase(name.name);
         names.push_back(std::move(name));
@@ -107,6 +110,13 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base)
 
     std::vector<FoundEntry> entries;
     for (Listed& name : names) {
+        // No link, folder or hidden file system is a regular file.
+        if (details == Details::Names && name.kind == DT_REG) {
+            FoundEntry found;
+            found.name = std::move(name.name);
+            entries.push_back(std::move(found));
+            continue;
+        }
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
         if (fstatat(dirfd(dir.get()), name.entry->c_str(), &info, 0) != 0 ||

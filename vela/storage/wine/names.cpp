@@ -35,6 +35,13 @@ bool Before(const timespec& a, const timespec& b)
 // same clock tick as the read leaves the folder's time as the read saw it.
 // So, as version-control indexes do, a snapshot read in the same tick as the
 // folder's last change (or earlier than it) is read again before it is used.
+//
+// Outputs written one after another into one folder check it once, at the
+// first: until an output goes elsewhere, the snapshot and this process's
+// additions stand for the folder. A name that another program makes in
+// other letters meanwhile can then be missed, as Wine itself misses one
+// made between its scan and its create; the next check of the folder,
+// which finds its time moved by the outputs, reads it again.
 class UnixFolder {
 public:
     UnixFolder(const WString& path, std::string unixPath)
@@ -66,23 +73,17 @@ public:
     }
 
     const std::vector<std::string>& Names() const { return names_; }
+    const std::vector<unsigned char>& Kinds() const { return kinds_; }
     bool AllPlain() const { return plain_; }
+    bool IsRead() const { return read_; }
 
-    // Records a file this process has just created in the folder, whose
-    // modification time the creation has set to `changed`.
-    void Add(const std::string& unixName, const timespec& changed)
-    {
-        if (!read_)
-            return;
-        Note(unixName);
-        changed_ = changed;
-    }
-
-    // This process has changed the folder but not its names.
-    void Touched(const timespec& changed)
+    // Records a regular file this process has just created in the folder.
+    // The folder's time is left as it was read, so that the snapshot is read
+    // again once it is checked the next time.
+    void Add(const std::string& unixName)
     {
         if (read_)
-            changed_ = changed;
+            Note(unixName, DT_REG);
     }
 
     void Forget()
@@ -90,6 +91,7 @@ public:
         read_ = false;
         plain_ = true;
         names_.clear();
+        kinds_.clear();
         byUpper_.clear();
     }
 
@@ -120,7 +122,7 @@ private:
             const std::string unixName = entry->d_name;
             if (unixName == "." || unixName == "..")
                 continue;  // Wine adds them as folders, which no caller keeps
-            Note(unixName);
+            Note(unixName, entry->d_type);
         }
         read_ = true;
         device_ = info.st_dev;
@@ -129,7 +131,7 @@ private:
         return true;
     }
 
-    void Note(const std::string& unixName)
+    void Note(const std::string& unixName, unsigned char kind)
     {
         WString name;
         if (!ToWide(CP_UTF8, unixName.data(), unixName.size(), name, MB_ERR_INVALID_CHARS)) {
@@ -139,6 +141,7 @@ private:
         plain_ = plain_ && IsPlainName(name.data(), name.size());
         byUpper_.emplace(FoldNameCase(name), names_.size());
         names_.push_back(unixName);
+        kinds_.push_back(kind);
     }
 
     bool read_ = false;
@@ -149,6 +152,7 @@ private:
     timespec changedAtRead_ = {};  // the folder's time when it was read
     timespec readAt_ = {};         // the clock, in the file system's ticks, at the read
     std::vector<std::string> names_;
+    std::vector<unsigned char> kinds_;  // readdir's d_type of each name
     // Wine's case folding of each UTF-8 name, by which it matches names.
     std::unordered_map<WString, size_t> byUpper_;
 };
@@ -178,6 +182,8 @@ public:
         while (unixPath.size() > 1 && unixPath.back() == '/')
             unixPath.pop_back();
         if (folders_.size() >= kMaxFolders) {
+            if (writing_ == &folders_.back())
+                writing_ = nullptr;
             byPath_.erase(folders_.back().path);
             folders_.pop_back();
         }
@@ -186,8 +192,18 @@ public:
         return &folders_.front();
     }
 
+    // Whether the outputs written one after another go on in this folder;
+    // it then becomes the one they go to.
+    bool StillWriting(UnixFolder* folder)
+    {
+        const bool same = writing_ == folder;
+        writing_ = folder;
+        return same;
+    }
+
 private:
     static constexpr size_t kMaxFolders = 64;
+    UnixFolder* writing_ = nullptr;
     std::list<UnixFolder> folders_;
     std::unordered_map<WString, std::list<UnixFolder>::iterator> byPath_;
 };
@@ -218,12 +234,14 @@ UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
 
 } // namespace
 
-const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath)
+const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath,
+                                             const std::vector<unsigned char>** kinds)
 {
     UnixFolder* known = IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
     if (known == nullptr || !known->Refresh() || !known->AllPlain())
         return nullptr;
     unixPath = known->unixPath;
+    *kinds = &known->Kinds();
     return &known->Names();
 }
 
@@ -248,7 +266,11 @@ UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
         result.state = UnixName::Found;
         return result;
     }
-    if ((exactFirst && errno != ENOENT) || !folder->Refresh())
+    if (exactFirst && errno != ENOENT)
+        return result;
+    // An output's folder is checked once while outputs go on in it.
+    const bool trusted = !exactFirst && Folders().StillWriting(folder) && folder->IsRead();
+    if (!trusted && !folder->Refresh())
         return result;
     result.folder = folder;
     const std::string* match = folder->Match(FoldNameCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
@@ -264,15 +286,8 @@ UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
 
 void NoteWritten(const UnixName& name)
 {
-    if (name.folder == nullptr)
-        return;
-    struct stat info;
-    if (stat(name.folder->unixPath.c_str(), &info) != 0)
-        name.folder->Forget();
-    else if (name.state == UnixName::Missing)
-        name.folder->Add(name.path.substr(name.path.rfind('/') + 1), info.st_mtim);
-    else
-        name.folder->Touched(info.st_mtim);
+    if (name.folder != nullptr && name.state == UnixName::Missing)
+        name.folder->Add(name.path.substr(name.path.rfind('/') + 1));
 }
 
 } // namespace vela

@@ -44,8 +44,10 @@ struct UnixName {
 };
 
 // The name as spelt is tried first; without `exactFirst` the folder's
-// snapshot is asked at once, which spares a call for a name that is new.
-// Without `followLinks` a symbolic link is Found as itself (lstat).
+// snapshot is asked at once, which spares a call for a name that is new:
+// that is an output's lookup, and outputs written one after another into
+// one folder check the folder once (see UnixFolder in names.cpp). Without
+// `followLinks` a symbolic link is Found as itself (lstat).
 UnixName FindUnixName(const WString& path, bool exactFirst = true, bool followLinks = true);
 
 // The Unix path that a plain path names when its letters are exactly those
@@ -57,22 +59,25 @@ std::string ExactUnixPath(const WString& path);
 // The names of a plain folder (no trailing backslash but after a drive), in
 // the folder's own order with this process's additions last, and its Unix
 // path. Null when the folder is not plain or cannot be read, or when some
-// name is not UTF-8 or would show differently in Wine. Valid until the next
-// call.
+// name is not UTF-8 or would show differently in Wine. `kinds` receives
+// readdir's d_type of each name (DT_UNKNOWN where the file system keeps
+// none). Valid until the next call.
 // Only the bytes are kept: a folder's names stay cached, and the UTF-16
 // forms would more than double them.
-const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath);
+const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath,
+                                             const std::vector<unsigned char>** kinds);
 
 // Tells the folder's snapshot that this process has just written the file
 // of a Found or Missing result, through a partial file renamed onto it, so
-// that the next lookup need not read the folder again.
+// that the next output in the folder need not read it again.
 void NoteWritten(const UnixName& name);
 
 // A folder listed with readdir and stat, in the order and with the details
-// that Wine's FindFirstFileW/FindNextFileW give for "*". Null when the
-// folder is not plain or holds a name that Wine would show differently; the
-// caller then asks Win32.
-std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base);
+// that Wine's FindFirstFileW/FindNextFileW give for "*". With Details::Names
+// a regular file, which readdir tells, costs no stat. Null when the folder
+// is not plain or holds a name that Wine would show differently; the caller
+// then asks Win32.
+std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details);
 
 // A descriptor on a regular file, or -1. A folder is no file to read, and a
 // pipe would stall the open, so it is opened without waiting and checked

@@ -6,9 +6,7 @@
 #include "vela/storage/wine/names.h"
 
 #include <malloc.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 namespace vela {
@@ -18,26 +16,6 @@ Disk& DefaultDisk()
     return WineDisk();
 }
 
-// The C runtime under Unix opens folders too; on Windows _wopen refuses
-// them, and so does OpenRegular.
-int OpenRuntimeDescriptor(const WString& path, bool writing)
-{
-    if (path.empty() || path.find(WCHAR(0)) != WString::npos)
-        return -1;
-    char* unixPath = wine_get_unix_file_name(path.c_str());
-    if (unixPath == nullptr)
-        return -1;
-    bool missing = false;
-    const int fd = OpenRegular(unixPath, writing, missing);
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return fd;
-}
-
-void CloseDescriptor(int fd)
-{
-    close(fd);
-}
-
 // Tags of up to 1 MiB come from the heap, and up to 4 MiB of freed memory
 // stays at its top; larger tags still get mappings of their own, returned
 // when freed. On 10,000 tracks this took page faults from 13,200 to 4,100.
@@ -45,15 +23,6 @@ void KeepFreedMemoryForReuse()
 {
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     mallopt(M_TRIM_THRESHOLD, 4 << 20);
-}
-
-int ReadDescriptor(int fd, void* destination, unsigned count)
-{
-    ssize_t got;
-    do
-        got = read(fd, destination, count);
-    while (got < 0 && errno == EINTR);
-    return static_cast<int>(got);
 }
 
 } // namespace vela
@@ -66,7 +35,8 @@ WString UserPath(const WString& path)
     if (drivePath && path.find(WCHAR(0)) == WString::npos) {
         if (char* unixPath = wine_get_unix_file_name(path.c_str())) {
             WString shown;
-            const bool utf8 = ToWide(CP_UTF8, unixPath, std::strlen(unixPath), shown, MB_ERR_INVALID_CHARS);
+            const bool utf8 =
+                ToWide(CP_UTF8, unixPath, std::strlen(unixPath), shown, MB_ERR_INVALID_CHARS);
             HeapFree(GetProcessHeap(), 0, unixPath);
             if (utf8)
                 return shown;
