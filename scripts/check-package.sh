@@ -20,8 +20,9 @@ started=$SECONDS
 
 cleanup() {
   if [ $made_user = 1 ]; then
-    as_root pkill -u "$user" 2>/dev/null   # the user's own wineserver only
-    sleep 1
+    # The check user's own prefix, made here: its wineserver ends with it.
+    as_user env WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+    as_user env WINEPREFIX="$prefix" wineserver -w 2>/dev/null
     as_root userdel "$user" 2>/dev/null
   fi
   [ $installed = 0 ] || as_root dpkg -r tagscribe >/dev/null 2>&1
@@ -29,6 +30,12 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "check-package: $*" >&2; exit 1; }
+# The user's own environment: nothing of this shell's, no display.
+as_user() {
+  (cd "$work" && as_root setpriv --reuid="$user" --regid="$user" --init-groups \
+     env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 USER="$user" timeout 300 "$@")
+}
+
 
 bash "$top/scripts/bootstrap.sh" package || fail "the bootstrap failed"
 git clone -q "$top" "$scratch/src" || fail "could not clone $top"
@@ -47,22 +54,17 @@ installed=1
 files="$(dpkg -L tagscribe)"
 
 home="$scratch/home"
+prefix="$home/.local/share/tagscribe/wineprefix"
+work="$home/music"
 as_root useradd --home-dir "$home" --create-home --shell /bin/bash "$user" || fail "no user $user"
 made_user=1
-work="$home/music"
-as_root -u "$user" mkdir -p "$work" 2>/dev/null || as_root runuser -u "$user" -- mkdir -p "$work"
+mkdir -p "$work"
 cp -r "$top/samples/english" "$top/samples/japanese" "$work/"
 find "$work" -name '*.txt' -delete
 as_root chown -R "$user:" "$work"
-# The user's own environment: nothing of this shell's, no display.
-as_user() {
-  (cd "$work" && as_root setpriv --reuid="$user" --regid="$user" --init-groups \
-     env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 USER="$user" timeout 300 "$@")
-}
-
 out="$(as_user tagscribe --version)" || fail "tagscribe --version exited with $?"
 [ "$out" = "tagscribe $version" ] || fail "tagscribe --version printed '$out', not 'tagscribe $version'"
-man_page="$(zcat "$(dpkg -L tagscribe | grep '/man1/tagscribe.1.gz$')" | sed -n 's/^\.TH .*"Tagscribe \(.*\)".*/\1/p')"
+man_page="$(zcat "$(dpkg -L tagscribe | grep '/man1/tagscribe.1.gz$')" | sed -n 's/^\.TH .*"Tagscribe \([^"]*\)".*/\1/p')"
 [ "$man_page" = "$version" ] || fail "the manual page is of version '$man_page'"
 
 as_user tagscribe english japanese 2>"$scratch/err"; rc=$?
@@ -85,13 +87,14 @@ for ((i = 0; i < 300; i++)); do
   DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '"Tagscribe"' && break
   sleep 0.1
 done
-as_user env WINEPREFIX="$home/.local/share/tagscribe/wineprefix" WINEDEBUG=-all \
-  wine taskkill /im tagscribe.exe >/dev/null 2>&1
-wait $dialog; kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null
+as_user env WINEPREFIX="$prefix" WINEDEBUG=-all wine taskkill /im tagscribe.exe >/dev/null 2>&1
+for ((i = 0; i < 300; i++)); do kill -0 $dialog 2>/dev/null || break; sleep 0.1; done
+kill $dialog 2>/dev/null; wait $dialog 2>/dev/null
+kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null
 
 # The prefix and the settings are the user's, under the XDG defaults, and
 # nothing of theirs went anywhere else.
-[ -f "$home/.local/share/tagscribe/wineprefix/system.reg" ] || fail "no prefix in ~/.local/share/tagscribe"
+[ -f "$prefix/system.reg" ] || fail "no prefix in ~/.local/share/tagscribe"
 [ -f "$home/.config/tagscribe/tagscribe.dat" ] || fail "no settings in ~/.config/tagscribe"
 [ "$(stat -c %U "$home/.config/tagscribe/tagscribe.dat")" = "$user" ] || fail "the settings are not the user's"
 [ ! -e "$home/.wine" ] || fail "a ~/.wine was made"
