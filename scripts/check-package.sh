@@ -14,7 +14,6 @@ as_root() { "${sudo_cmd[@]}" "$@"; }
 scratch="$(mktemp -d /tmp/tagscribe-package.XXXXXX)"
 chmod 755 "$scratch"
 user="tagscribe-check-$$"
-installed=0
 made_user=0
 started=$SECONDS
 
@@ -25,7 +24,8 @@ cleanup() {
     as_user env WINEPREFIX="$prefix" wineserver -w 2>/dev/null
     as_root userdel "$user" 2>/dev/null
   fi
-  [ $installed = 0 ] || as_root dpkg -r tagscribe >/dev/null 2>&1
+  # Purged: dpkg forgets the package too (users' files are never its own).
+  as_root dpkg -P tagscribe >/dev/null 2>&1
   as_root rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -47,10 +47,10 @@ version="$(dpkg-deb -f "$deb" Version)"
 lintian --fail-on error "$deb" 2>/dev/null | sed 's/^/check-package: lintian: /'
 [ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian reports errors"
 
-dpkg-query -W tagscribe >/dev/null 2>&1 && fail "tagscribe is installed already"
+dpkg-query -W -f='${Status}' tagscribe 2>/dev/null | grep -q 'ok installed' &&
+  fail "tagscribe is installed already"
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null 2>&1 ||
   fail "apt-get install $deb failed"
-installed=1
 files="$(dpkg -L tagscribe)"
 
 home="$scratch/home"
@@ -108,7 +108,6 @@ desktop-file-validate /usr/share/applications/tagscribe.desktop || fail "the des
 ! grep -q '^MimeType=' /usr/share/applications/tagscribe.desktop || fail "the entry claims file types"
 
 as_root dpkg -r tagscribe >/dev/null || fail "dpkg -r failed"
-installed=0
 left=""
 while IFS= read -r f; do
   [ -d "$f" ] && [ ! -L "$f" ] && continue   # shared folders such as /usr/bin stay
