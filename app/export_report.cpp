@@ -1,5 +1,6 @@
 #include "app/export_report.h"
 
+#include "vela/storage/disk.h"
 #include "vela/storage/file.h"
 #include "vela/storage/user_path.h"
 
@@ -13,6 +14,9 @@ WString Reason(const ExportFailure& failure)
     case ExportFailure::ReplacesInput:
         return TEXT("not written: it would replace a file that this run reads");
     default:
+        if (failure.error == vela::kErrorHardLinked)
+            return TEXT("not written: other hard links share this file and would keep the old "
+                        "text");
         return vela::SystemText(failure.error);
     }
 }
@@ -42,12 +46,17 @@ void ForEachReportLine(const ExportReport& report,
              TEXT(" not in code page ") + DecimalText(GetACP()) + TEXT(" (") + how + hint +
              TEXT(")\n"));
     }
-    WString summary = prefix + Count(report.exported, TEXT("exported, ")) +
+    take(SummaryLine(report));
+}
+
+WString SummaryLine(const ExportReport& report)
+{
+    WString summary = TEXT("tagscribe: ") + Count(report.exported, TEXT("exported, ")) +
                       Count(report.withoutLyrics, TEXT("without lyrics, ")) +
                       Count(report.failures.size(), TEXT("failed"));
     if (report.unchanged > 0)
         summary += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
-    take(summary + TEXT("\n"));
+    return summary + TEXT("\n");
 }
 
 WString FormatReport(const ExportReport& report)

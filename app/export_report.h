@@ -41,5 +41,7 @@ struct ExportReport {
 // summary. Paths are shown as the user knows them (see UserPath).
 void ForEachReportLine(const ExportReport& report,
                        const std::function<void(const WString& line)>& take);
+// The last of those lines: the counts.
+WString SummaryLine(const ExportReport& report);
 // All the lines as one text.
 WString FormatReport(const ExportReport& report);

@@ -67,7 +67,8 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
             if (!emptyFile)
                 continue;
         }
-        const WString target = ComposeOutputPath(path, options.output);
+        // Through a symbolic link, the file it names is the output.
+        const WString target = vela::FinalOutputPath(ComposeOutputPath(path, options.output));
         if (emptyFile && inputs.Contains(target)) {
             report.failures.push_back({ExportFailure::ReplacesInput, target, 0});
             continue;

@@ -1,65 +1,39 @@
 #include "app/hand_over.h"
 
-#include "vela/ui/module.h"
+#include "vela/ui/window.h"
 
 #include <cstring>
 
 namespace {
 
-const WCHAR* const ReplyClass = TEXT("TagscribeHandOverReply");
 const DWORD AnswerTimeout = 10000;
-// The report of a run over a whole library stays far below this.
-const DWORD ReplyLimit = 64u << 20;
 
 // A message-only window that takes the dialog's report.
-class ReplyWindow {
+class ReplyWindow : public vela::Window {
 public:
     // Takes the report of `dialog` alone.
-    explicit ReplyWindow(HWND dialog) : expected_(dialog)
-    {
-        WNDCLASSEXW windowClass = {};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = vela::ModuleInstance;
-        windowClass.lpszClassName = ReplyClass;
-        RegisterClassExW(&windowClass);  // fails harmlessly when registered
-        hwnd_ = CreateWindowExW(0, ReplyClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                vela::ModuleInstance, this);
-    }
-    ~ReplyWindow()
-    {
-        if (hwnd_)
-            DestroyWindow(hwnd_);
-    }
-    ReplyWindow(const ReplyWindow&) = delete;
-    ReplyWindow& operator=(const ReplyWindow&) = delete;
+    explicit ReplyWindow(HWND dialog) : expected_(dialog) { CreateMessageOnly(); }
 
-    HWND hwnd() const { return hwnd_; }
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_COPYDATA)
+            return Take(reinterpret_cast<HWND>(wParam),
+                        *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return Window::OnMessage(msg, wParam, lParam);
+    }
+
     bool Received() const { return received_; }
     int Status() const { return status_; }
     const WString& Report() const { return report_; }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<ReplyWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (msg == WM_COPYDATA && self)
-            return self->Take(reinterpret_cast<HWND>(wParam),
-                              *reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-
     // Only the dialog the paths went to may answer, and only once.
     BOOL Take(HWND sender, const COPYDATASTRUCT& data)
     {
         const DWORD size = data.cbData;
         if (received_ || sender != expected_ || data.dwData != HandOverReply || !data.lpData ||
-            size < sizeof(INT32) || size > ReplyLimit || (size - sizeof(INT32)) % sizeof(WCHAR))
+            size < sizeof(INT32) || size > HandOverReplyLimit ||
+            (size - sizeof(INT32)) % sizeof(WCHAR))
             return FALSE;
         INT32 status = 1;
         std::memcpy(&status, data.lpData, sizeof status);
@@ -73,7 +47,6 @@ private:
     }
 
     HWND expected_;
-    HWND hwnd_ = nullptr;
     bool received_ = false;
     int status_ = 1;
     WString report_;
@@ -142,6 +115,9 @@ bool ReadHandOverRequest(const COPYDATASTRUCT& data, WStringList& paths)
 
 bool SendHandOverReply(HWND replyWindow, HWND dialog, int status, const WString& report)
 {
+    // Refused here rather than by the reply window, after a copy of it all.
+    if (report.size() > (HandOverReplyLimit - sizeof(INT32)) / sizeof(WCHAR))
+        return false;
     std::basic_string<BYTE> bytes(sizeof(INT32) + report.size() * sizeof(WCHAR), 0);
     const INT32 code = status;
     std::memcpy(&bytes[0], &code, sizeof code);
@@ -162,13 +138,13 @@ int HandOverToDialog(HWND dialog, const WStringList& paths, BatchConsole& consol
         units += path + WCHAR(0);
     ReplyWindow reply(dialog);
     const DWORD size = static_cast<DWORD>(units.size() * sizeof(WCHAR));
-    if (!reply.hwnd() || size > HandOverRequestLimit) {
+    if (!reply.hwnd || size > HandOverRequestLimit) {
         console.Write(TEXT("tagscribe: the paths could not be handed to the open dialog\n"));
         return 1;
     }
     COPYDATASTRUCT data = {HandOverRequest, size, &units[0]};
     DWORD_PTR accepted = FALSE;
-    if (!SendMessageTimeoutW(dialog, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.hwnd()),
+    if (!SendMessageTimeoutW(dialog, WM_COPYDATA, reinterpret_cast<WPARAM>(reply.hwnd),
                              reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, AnswerTimeout,
                              &accepted)) {
         console.Write(TEXT("tagscribe: the open dialog did not answer within 10 s (busy with ")

@@ -14,14 +14,17 @@ const ULONG_PTR HandOverReply = 0x54534332;
 // Twice what a command line can hold (32,767 characters). Wine 8 also
 // lost the receiving process for a WM_COPYDATA of 1 MiB (seen 2026-12).
 const DWORD HandOverRequestLimit = 128 * 1024;
+// The report of a run over a whole library stays far below this.
+const DWORD HandOverReplyLimit = 64u << 20;
 
 // The paths of a well-formed request; false, with `paths` untouched, for
 // anything else: another kind of data, an odd or oversized length, or a list
 // that does not end with a NUL.
 bool ReadHandOverRequest(const COPYDATASTRUCT& data, WStringList& paths);
 
-// Sends the report to the batch's reply window. False when it did not take
-// it within the time a live process needs.
+// Sends the report to the batch's reply window. False when the report is
+// above HandOverReplyLimit, or the window did not take it within the time a
+// live process needs.
 bool SendHandOverReply(HWND replyWindow, HWND dialog, int status, const WString& report);
 
 // The batch's side: hands the paths to the dialog, waits for its export and

@@ -209,11 +209,19 @@ void Tagscribe::ExportHandOver()
     handOvers_.pop_front();
     pending_.insert(pending_.end(), handOver.paths.begin(), handOver.paths.end());
     const std::optional<ExportReport> report = ExportLyrics();
-    if (report)
-        SendHandOverReply(handOver.replyWindow, hwnd, report->ExitStatus(), FormatReport(*report));
-    else
+    if (!report) {
         SendHandOverReply(handOver.replyWindow, hwnd, 1,
                           TEXT("tagscribe: the open dialog could not export\n"));
+        return;
+    }
+    // The batch waits for a reply until the dialog closes, so a report it
+    // cannot take (one above the limit, for one) is followed by its counts.
+    if (!SendHandOverReply(handOver.replyWindow, hwnd, report->ExitStatus(),
+                           FormatReport(*report)))
+        SendHandOverReply(handOver.replyWindow, hwnd, 1,
+                          TEXT("tagscribe: the export ran in the open dialog, but its report ")
+                          TEXT("could not be sent here and was not kept; its counts:\n") +
+                              SummaryLine(*report));
 }
 
 // Read once for a whole run: the job pumps no messages, so the controls cannot

@@ -1,6 +1,6 @@
 // Times the disk work of an export on a made-up library, through each disk:
 // listing, reading the tags, opening the inputs, creating the outputs, and
-// writing them again. Usage: disk_bench FILES [FOLDERS] [win32|unix|both]
+// writing them again. Usage: disk_bench FILES [FOLDERS] [win32|wine|both]
 // under the project's Wine environment (bench/disk-bench.sh builds and runs
 // it). Not a test: it prints microseconds per file.
 #include "tests/support/mp3_writer.h"

@@ -2,8 +2,8 @@
 
 // Before <windows.h>, whose min and max macros break <random>.
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -430,6 +430,21 @@ std::string Mutate(std::string bytes, std::mt19937& generator)
     return bytes;
 }
 
+// The input being read, for a crash to name: the loop is deterministic, so
+// its number rebuilds it. A vectored handler, because Wine runs no
+// unhandled-exception filter for a fault in native code.
+int damagedInput = -1;
+
+LONG WINAPI NameTheDamagedInput(EXCEPTION_POINTERS* pointers)
+{
+    static bool named = false;
+    if (!named && pointers->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION) {
+        named = true;
+        std::fprintf(stderr, "access violation reading damaged input %d\n", damagedInput);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 } // namespace
 
 TEST(Mp3Tag, DamagedTagsNeitherCrashNorHang)
@@ -439,25 +454,28 @@ TEST(Mp3Tag, DamagedTagsNeitherCrashNorHang)
     const WString paths[] = {dir / TEXT("damaged-a.mp3"), dir / TEXT("damaged-b.mp3")};
     std::vector<std::string> seeds = Seeds();
     std::mt19937 generator(20240611);
-    auto start = std::chrono::steady_clock::now();
+    void* const handler = AddVectoredExceptionHandler(1, NameTheDamagedInput);
     int opened = 0;
     int withLyrics = 0;
     vela::Mp3Tag tag;  // one reader for the whole run, as the export job does
-    for (int i = 0; i < 3000; ++i) {
-        std::string bytes = seeds[static_cast<size_t>(i) % seeds.size()];
+    for (damagedInput = 0; damagedInput < 3000; ++damagedInput) {
+        std::string bytes = seeds[static_cast<size_t>(damagedInput) % seeds.size()];
         for (unsigned n = 1 + generator() % 3; n > 0 && !bytes.empty(); --n)
             bytes = Mutate(bytes, generator);
-        const WString& path = paths[i % 2];
-        ASSERT_TRUE(WriteBytes(path, bytes)) << i;
+        const std::string name = "damaged input " + std::to_string(damagedInput);
+        const WString& path = paths[damagedInput % 2];
+        ASSERT_TRUE(WriteBytes(path, bytes)) << name;
         if (tag.Open(path, ID3_FILE_MODE_READONLY)) {
             ++opened;
-            withLyrics += tag.Lyrics().empty() ? 0 : 1;
+            // No more text than zlib's best ratio (1032:1) can unpack.
+            const size_t length = tag.Lyrics().size();
+            EXPECT_LE(length, bytes.size() * 1032) << name;
+            withLyrics += length == 0 ? 0 : 1;
         }
     }
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    RemoveVectoredExceptionHandler(handler);
     EXPECT_GT(opened, 0);
     EXPECT_GT(withLyrics, 0) << "mild damage leaves some lyrics readable";
-    EXPECT_LT(seconds, 60.0);
 }
 
 // Lyrics kept in TXXX frames count only in a tag without any USLT frame.

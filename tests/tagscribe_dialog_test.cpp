@@ -1,5 +1,6 @@
 #include "tests/support/gtest.h"
 
+#include "app/hand_over.h"
 #include "app/paths.h"
 #include "app/settings_tables.h"
 #include "res/resource.h"
@@ -18,6 +19,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -220,6 +222,43 @@ TEST_F(TagscribeDialogTest, EachDropExportsItsOwnPathsWithTheControlsOptions)
     EXPECT_EQ(ReadBytes(dir / TEXT("second.txt")), "2");
     EXPECT_FALSE(FileExists(dir / TEXT("first.lrc")));
     EXPECT_FALSE(FileExists(dir / TEXT("first.txt")));
+}
+
+// A batch's reply window that refuses the first report; "status text" each.
+class RefusingReplyWindow : public vela::Window {
+public:
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg != WM_COPYDATA)
+            return Window::OnMessage(msg, wParam, lParam);
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const auto* bytes = static_cast<const char*>(data->lpData);
+        replies.push_back(std::to_string(bytes[0]) + " " +
+                          Utf8(WString(reinterpret_cast<const WCHAR*>(bytes + 4),
+                                       (data->cbData - 4) / sizeof(WCHAR))));
+        return replies.size() > 1;
+    }
+    std::vector<std::string> replies;
+};
+
+TEST_F(TagscribeDialogTest, HandedOverExportWhoseReportIsRefusedStillSendsItsCounts)
+{
+    HWND hwnd = Open();
+    ASSERT_NE(hwnd, nullptr);
+    ASSERT_TRUE(WriteBytes(dir / TEXT("song.mp3"), mp3::FileWithLyrics("words")));
+    RefusingReplyWindow reply;
+    ASSERT_TRUE(reply.CreateMessageOnly());
+    WString paths = dir / TEXT("song.mp3") + WCHAR(0);
+    COPYDATASTRUCT request = {HandOverRequest, DWORD(paths.size() * sizeof(WCHAR)), &paths[0]};
+    SendMessageW(hwnd, WM_COPYDATA, WPARAM(reply.hwnd), LPARAM(&request));
+    MSG msg;  // the export runs from a posted message
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
+    const std::string counts = "tagscribe: 1 exported, 0 without lyrics, 0 failed\n";
+    EXPECT_EQ(reply.replies, (std::vector<std::string>{
+                                 "0 " + counts,
+                                 "1 tagscribe: the export ran in the open dialog, but its report "
+                                 "could not be sent here and was not kept; its counts:\n" + counts}));
 }
 
 // The three ways a user closes the dialog.

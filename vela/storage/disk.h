@@ -67,6 +67,12 @@ WString FoldNameCase(const WString& name);
 extern const WCHAR kPartialSuffix[];
 bool IsPartialOutput(const WString& name);
 
+// WriteOutput's refusal of an existing output that other hard links share: a
+// new file in its place would leave them the old text, and writing into it
+// in place would lose the guarantee that it is complete or absent. An
+// application-defined code (bit 29), so no system error is taken for it.
+constexpr DWORD kErrorHardLinked = 0x20000000 | 0x28;
+
 class Disk {
 public:
     virtual ~Disk() = default;
@@ -80,10 +86,21 @@ public:
     // Refused with nothing touched: the file `source` names, however spelt
     // (ERROR_SHARING_VIOLATION; an empty source protects nothing), any
     // existing file with Existing::Keep (ERROR_FILE_EXISTS), a read-only
-    // file or one that is no regular file (ERROR_ACCESS_DENIED). A failure
-    // leaves neither an output nor a partial file.
+    // file or one that is no regular file (ERROR_ACCESS_DENIED), one that
+    // other hard links share (kErrorHardLinked). A failure leaves neither an
+    // output nor a partial file.
+    // What the user set on a file that is replaced stays: the new file gets
+    // its permissions (on Windows its attributes and security), its group
+    // where the process may set it and, as root, its owner, all before it
+    // takes the name; a new file gets what the platform gives new files. A
+    // symbolic link stays as it is and the file it names is replaced (see
+    // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND).
     virtual OutputResult WriteOutput(const WString& path, const WString& source,
                                      Existing existing, const std::string& bytes) = 0;
+    // The file that writing an output at `path` replaces: `path` itself, or
+    // for a symbolic link the file it names, through every link. `path`
+    // when it names nothing or cannot be followed.
+    virtual WString FinalPath(const WString& path) = 0;
     // A C runtime descriptor on an existing regular file, for the tag
     // library: read-only, or read-write with `writing`. -1 when it cannot be
     // opened or is no regular file. Close it with CloseDescriptor.
@@ -103,6 +120,10 @@ Disk& DefaultDisk();
 // descriptor on the name that Wine converts the path to.
 int OpenRuntimeDescriptor(const WString& path, bool writing);
 void CloseDescriptor(int fd);
+// What the Win32 calls cannot carry under Winelib: the Unix permission bits,
+// group and owner of `old`, put on `partial` before it replaces it (see
+// Disk::WriteOutput). Nothing on Windows, where ReplaceFileW carries them.
+void KeepOwnership(const WString& old, const WString& partial);
 // Reads up to `count` bytes from the descriptor's position: the count read,
 // 0 at the end, -1 on failure.
 int ReadDescriptor(int fd, void* destination, unsigned count);

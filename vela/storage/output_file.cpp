@@ -25,4 +25,9 @@ OutputResult WriteOutput(const WString& path, const WString& source, Existing ex
     return result;
 }
 
+WString FinalOutputPath(const WString& path)
+{
+    return CurrentDisk().FinalPath(path);
+}
+
 } // namespace vela

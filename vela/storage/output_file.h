@@ -16,4 +16,9 @@ namespace vela {
 OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
                          const std::string& bytes);
 
+// The file that an output at `path` replaces: `path`, or the file that a
+// symbolic link there names (see Disk::FinalPath). Whatever must never be
+// replaced is judged by this name.
+WString FinalOutputPath(const WString& path);
+
 } // namespace vela

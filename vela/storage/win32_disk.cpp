@@ -7,6 +7,9 @@ namespace {
 
 Disk* current = nullptr;  // see CurrentDisk
 
+// The longest path the wide file calls take.
+constexpr DWORD kLongPath = 32768;
+
 uint64_t Combine(DWORD high, DWORD low)
 {
     return (static_cast<uint64_t>(high) << 32) | low;
@@ -95,6 +98,27 @@ public:
         return IsOpen() && GetFileInformationByHandle(handle_, &info);
     }
 
+    // The path of the file itself, every link followed (as the handle was
+    // opened); `fallback` when the system cannot tell. The long-path prefix
+    // is kept only where the path needs it.
+    WString FinalPath(const WString& fallback) const
+    {
+        WString final(kLongPath, 0);
+        const DWORD length = IsOpen() ? GetFinalPathNameByHandleW(handle_, &final[0], kLongPath,
+                                                                  FILE_NAME_NORMALIZED)
+                                      : 0;
+        if (length == 0 || length >= kLongPath)
+            return fallback;
+        final.resize(length);
+        const WString local = TEXT("\\\\?\\"), remote = TEXT("\\\\?\\UNC\\");
+        if (final.compare(0, remote.size(), remote) == 0 &&
+            final.size() - remote.size() + 2 < MAX_PATH)
+            return TEXT("\\\\") + final.substr(remote.size());
+        if (final.compare(0, local.size(), local) == 0 && final.size() - local.size() < MAX_PATH)
+            return final.substr(local.size());
+        return final;
+    }
+
     // Closes the file first when asked to, so that the caller can then
     // remove or rename it.
     bool Close()
@@ -126,6 +150,22 @@ HANDLE AttributesHandle(const WString& path)
     return OpenHandle(path, FILE_READ_ATTRIBUTES,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                       FILE_FLAG_BACKUP_SEMANTICS);
+}
+
+// ReplaceFileW's flag, which not every set of headers names.
+constexpr DWORD kIgnoreAclErrors = 0x4;
+
+// The partial file takes the output's name: over the old file, whose
+// attributes and security it is given (under Winelib its Unix ownership
+// too), or as a new name.
+bool MoveIntoPlace(const WString& partial, const WString& final, bool replacing)
+{
+    if (!replacing)
+        return MoveFileExW(partial.c_str(), final.c_str(), 0) != FALSE;
+    KeepOwnership(final, partial);
+    return ReplaceFileW(final.c_str(), partial.c_str(), nullptr,
+                        REPLACEFILE_IGNORE_MERGE_ERRORS | kIgnoreAclErrors, nullptr,
+                        nullptr) != FALSE;
 }
 
 bool SameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b)
@@ -163,6 +203,9 @@ public:
     }
 
     // The partial file is kept from others (no sharing) while it is written.
+    // An existing output is replaced by ReplaceFileW, which gives the new
+    // file the old one's attributes and security; a new one is renamed into
+    // place, never over a name that something has taken since.
     OutputResult WriteOutput(const WString& path, const WString& source, Existing existing,
                              const std::string& bytes) override
     {
@@ -171,15 +214,18 @@ public:
             return Fail(ERROR_INVALID_NAME);
         Win32File current(AttributesHandle(path));
         BY_HANDLE_FILE_INFORMATION output = {};
-        if (current.Identify(output)) {
+        WString final = path;
+        const bool found = current.Identify(output);
+        if (found) {
             const OutputResult checked = Check(output, source, existing, path, bytes);
             if (checked != OutputResult::Written)
                 return checked;
+            final = current.FinalPath(path);
             current.Close();
         } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
             return OutputResult::Failed;
         }
-        const WString partial = path + kPartialSuffix;
+        const WString partial = final + kPartialSuffix;
         Win32File file(OpenHandle(partial, GENERIC_WRITE, 0, CREATE_ALWAYS));
         if (!file.IsOpen())
             return OutputResult::Failed;
@@ -189,13 +235,20 @@ public:
         const bool written = (size == 0 || file.Write(bytes.data(), size, done)) && done == size;
         if (!written && GetLastError() == ERROR_SUCCESS)
             SetLastError(ERROR_DISK_FULL);
-        if (file.Close() && written &&
-            MoveFileExW(partial.c_str(), path.c_str(),
-                        existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0))
+        if (file.Close() && written && MoveIntoPlace(partial, final, found))
             return OutputResult::Written;
-        const DWORD error = GetLastError();
+        DWORD error = GetLastError();
         DeleteFileW(partial.c_str());
+        // A name that nothing could be opened by, yet taken: a symbolic link
+        // that names nothing.
+        if (error == ERROR_ALREADY_EXISTS && existing == Existing::Replace && !found)
+            error = ERROR_FILE_NOT_FOUND;
         return Fail(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
+    }
+
+    WString FinalPath(const WString& path) override
+    {
+        return Win32File(AttributesHandle(path)).FinalPath(path);
     }
 
     int OpenDescriptor(const WString& path, bool writing) override
@@ -223,6 +276,8 @@ private:
         if (Combine(output.nFileSizeHigh, output.nFileSizeLow) == bytes.size() &&
             Holds(path, bytes))
             return OutputResult::Unchanged;
+        if (output.nNumberOfLinks > 1)
+            return Fail(kErrorHardLinked);
         return OutputResult::Written;
     }
 };

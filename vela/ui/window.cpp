@@ -39,6 +39,29 @@ Window::~Window()
     Detach();
 }
 
+// The class of the windows the framework makes itself; registered on first
+// use, when ModuleInstance is set.
+static const WCHAR* OwnClass()
+{
+    static const WCHAR* const name = [] {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.hInstance = ModuleInstance;
+        windowClass.lpszClassName = TEXT("VelaWindow");
+        RegisterClassExW(&windowClass);
+        return windowClass.lpszClassName;
+    }();
+    return name;
+}
+
+bool Window::CreateMessageOnly()
+{
+    hwnd = CreateWindowExW(0, OwnClass(), nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           ModuleInstance, this);
+    return hwnd != nullptr;
+}
+
 void Window::ApplyLink(Window*, int, int) {}
 
 void Window::OnSubclass() {}

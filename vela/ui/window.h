@@ -114,6 +114,10 @@ public:
     virtual LRESULT OnCommand(WPARAM wParam, LPARAM lParam);
     virtual LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
 
+    // Makes a message-only window (HWND_MESSAGE: never shown, found by no
+    // enumeration, reached only by its handle) bound to this wrapper at
+    // WM_NCCREATE. False when it could not be made.
+    bool CreateMessageOnly();
     // Binds this wrapper to item id of dialog and registers it as the
     // dialog's child (even when the item is missing). Does not subclass.
     bool AttachDlgItem(Window& dialog, int id);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vela {
 namespace {
@@ -91,12 +92,26 @@ std::string PartialName(const std::string& path)
 // A new partial file, none other of that name in the way: one left by a
 // process that died is removed, and so is one that another run is writing
 // now, whose rename then fails instead of moving half a file into place.
-int CreatePartial(const std::string& path)
+int CreatePartial(const std::string& path, mode_t mode)
 {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0 && errno == EEXIST && unlink(path.c_str()) == 0)
-        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     return fd;
+}
+
+// The file a symbolic link names, through every link, with its stat; the
+// partial file then goes in that file's folder. False, with errno set, for
+// a link that names nothing or cannot be followed.
+bool FollowLink(UnixName& name)
+{
+    char* target = realpath(name.path.c_str(), nullptr);
+    if (target == nullptr)
+        return false;
+    name.path = target;
+    free(target);
+    name.folder = nullptr;  // the link's folder keeps its names
+    return stat(name.path.c_str(), &name.info) == 0;
 }
 
 // Keep never replaces a name the folder has gained since it was looked up.
@@ -127,8 +142,14 @@ public:
                              const std::string& bytes) override
     {
         // Outputs are mostly new: their folder's snapshot answers at once.
-        const UnixName name = FindUnixName(path, false);
+        UnixName name = FindUnixName(path, false, false);
         const bool found = name.state == UnixName::Found;
+        if (found && S_ISLNK(name.info.st_mode)) {
+            if (existing == Existing::Keep)
+                return Fail(ERROR_FILE_EXISTS);
+            if (!FollowLink(name))
+                return Fail(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+        }
         if (name.state == UnixName::Unknown || (found && S_ISDIR(name.info.st_mode)) ||
             IsProgramName(name.path))
             return Win32Disk().WriteOutput(path, source, existing, bytes);
@@ -148,11 +169,17 @@ public:
             if (static_cast<uint64_t>(name.info.st_size) == bytes.size() &&
                 Holds(name.path, bytes))
                 return OutputResult::Unchanged;
+            if (name.info.st_nlink > 1)
+                return Fail(kErrorHardLinked);
         }
         const std::string partial = PartialName(name.path);
-        Descriptor fd(CreatePartial(partial));
+        // Private until it has the old file's permissions: its text is the
+        // old file's successor.
+        Descriptor fd(CreatePartial(partial, found ? 0600 : 0666));
         if (fd.Get() < 0)
             return Win32Disk().WriteOutput(path, source, existing, bytes);
+        if (found)
+            CarryOwnership(fd.Get(), name.info);
         if (WriteAll(fd.Get(), bytes) && fd.Close() &&
             MoveIntoPlace(partial, name.path, existing)) {
             NoteWritten(name);
@@ -161,6 +188,17 @@ public:
         const DWORD error = ErrorOf(errno);
         unlink(partial.c_str());
         return Fail(error);
+    }
+
+    WString FinalPath(const WString& path) override
+    {
+        UnixName name = FindUnixName(path, false, false);
+        if (name.state != UnixName::Found || !S_ISLNK(name.info.st_mode) || !FollowLink(name))
+            return path;
+        WCHAR* dos = wine_get_dos_file_name(name.path.c_str());
+        const WString final = dos ? WString(dos) : path;
+        HeapFree(GetProcessHeap(), 0, dos);
+        return final;
     }
 
     // The name as spelt is tried first, which spares a lookup; the folder's

@@ -231,8 +231,9 @@ std::string ExactUnixPath(const WString& path)
     return folder ? Join(folder->unixPath, leaf) : std::string();
 }
 
-UnixName FindUnixName(const WString& path, bool exactFirst)
+UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
 {
+    const auto look = followLinks ? stat : lstat;
     UnixName result;
     std::string leaf;
     UnixFolder* folder = SplitPlainPath(path, leaf);
@@ -240,7 +241,7 @@ UnixName FindUnixName(const WString& path, bool exactFirst)
         return result;
 
     result.path = Join(folder->unixPath, leaf);
-    if (exactFirst && stat(result.path.c_str(), &result.info) == 0) {
+    if (exactFirst && look(result.path.c_str(), &result.info) == 0) {
         result.state = UnixName::Found;
         return result;
     }
@@ -253,7 +254,7 @@ UnixName FindUnixName(const WString& path, bool exactFirst)
         return result;
     }
     result.path = Join(folder->unixPath, *match);
-    if (stat(result.path.c_str(), &result.info) == 0)
+    if (look(result.path.c_str(), &result.info) == 0)
         result.state = UnixName::Found;
     return result;
 }

@@ -50,7 +50,8 @@ struct UnixName {
 
 // The name as spelt is tried first; without `exactFirst` the folder's
 // snapshot is asked at once, which spares a call for a name that is new.
-UnixName FindUnixName(const WString& path, bool exactFirst = true);
+// Without `followLinks` a symbolic link is Found as itself (lstat).
+UnixName FindUnixName(const WString& path, bool exactFirst = true, bool followLinks = true);
 
 // The Unix path that a plain path names when its letters are exactly those
 // on disk, with no call beyond converting the folder once; empty when the
@@ -84,6 +85,10 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base);
 // that nothing has the name as spelt; `found`, when given, receives its stat.
 int OpenRegular(const std::string& unixPath, bool writing, bool& missing,
                 struct stat* found = nullptr);
+
+// Puts the permission bits, group and (as root) owner of `old` on the open
+// file, as far as the process may; see Disk::WriteOutput.
+void CarryOwnership(int fd, const struct stat& old);
 
 // Wine gives new files with these extensions execute permission.
 bool IsProgramName(const std::string& path);

@@ -1,0 +1,37 @@
+#include "vela/storage/wine/names.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vela {
+
+// The group first: changing owner or group may clear other bits. Group bits
+// meant for a group the file cannot have are cut to what others had, so
+// that no one gains access the old file did not give.
+void CarryOwnership(int fd, const struct stat& old)
+{
+    mode_t mode = old.st_mode & 0777;
+    const uid_t owner = geteuid() == 0 ? old.st_uid : static_cast<uid_t>(-1);
+    struct stat now;
+    if (fchown(fd, owner, old.st_gid) != 0 && fstat(fd, &now) == 0 && now.st_gid != old.st_gid)
+        mode = (mode & ~static_cast<mode_t>(070)) | ((mode & 07) << 3);
+    fchmod(fd, mode);
+}
+
+void KeepOwnership(const WString& old, const WString& partial)
+{
+    char* oldPath = wine_get_unix_file_name(old.c_str());
+    char* partialPath = wine_get_unix_file_name(partial.c_str());
+    struct stat info;
+    if (oldPath && partialPath && stat(oldPath, &info) == 0) {
+        const int fd = open(partialPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            CarryOwnership(fd, info);
+            close(fd);
+        }
+    }
+    HeapFree(GetProcessHeap(), 0, oldPath);
+    HeapFree(GetProcessHeap(), 0, partialPath);
+}
+
+} // namespace vela
