@@ -15,6 +15,7 @@ scratch="$(mktemp -d /tmp/tagscribe-package.XXXXXX)"
 chmod 755 "$scratch"
 user="tagscribe-check-$$"
 made_user=0
+ours=0
 started=$SECONDS
 
 cleanup() {
@@ -25,7 +26,7 @@ cleanup() {
     as_root userdel "$user" 2>/dev/null
   fi
   # Purged: dpkg forgets the package too (users' files are never its own).
-  as_root dpkg -P tagscribe >/dev/null 2>&1
+  [ $ours = 0 ] || as_root dpkg -P tagscribe >/dev/null 2>&1
   as_root rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -49,6 +50,7 @@ lintian --fail-on error "$deb" 2>/dev/null | sed 's/^/check-package: lintian: /'
 
 dpkg-query -W -f='${Status}' tagscribe 2>/dev/null | grep -q 'ok installed' &&
   fail "tagscribe is installed already"
+ours=1
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null 2>&1 ||
   fail "apt-get install $deb failed"
 files="$(dpkg -L tagscribe)"
