@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the tests and the program need.
 # Idempotent: does nothing when everything is already present.
+# Usage: bootstrap.sh [package]   (package: also the tools that build and
+# check the Debian package, scripts/check-package.sh)
 set -euo pipefail
 
 # libtag1-dev: the cold benchmark's TagLib loop (bench/taglib_loop.cpp).
@@ -14,6 +16,9 @@ packages=(
   tidy time libtag1-dev
   desktop-file-utils imagemagick xdg-utils libglib2.0-bin
 )
+if [ "${1:-}" = package ]; then
+  packages+=(dpkg-dev lintian man-db)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
