@@ -31,7 +31,11 @@ WString CurrentFolder()
 WString FindManual(const WString& currentFolder, const WString& modulePath)
 {
     const WString programFolder = ParentFolder(modulePath);
-    const WString folders[] = {currentFolder, programFolder, ParentFolder(programFolder)};
+    // Installed, the program stands in PREFIX\lib\tagscribe and the manual,
+    // data of no architecture, in PREFIX\share\tagscribe.
+    const WString prefix = ParentFolder(ParentFolder(programFolder));
+    const WString installed = prefix.empty() ? WString() : AddBackslash(prefix) + TEXT("share\\tagscribe");
+    const WString folders[] = {currentFolder, programFolder, ParentFolder(programFolder), installed};
     for (const WString& folder : folders) {
         // An empty folder would make the name relative again: not a place.
         if (folder.empty())

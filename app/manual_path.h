@@ -8,7 +8,8 @@ extern const WCHAR ManualName[];
 
 // The first of these that is a file: Manual\index.html under the current
 // folder, beside the executable, and in the folder above the executable's
-// (the project, for a program built into its build folder). When none is,
+// (the project, for a program built into its build folder), and for an
+// installed program in PREFIX\lib\tagscribe, PREFIX\share\tagscribe. When none is,
 // the plain relative name, which the shell resolves against the current
 // folder as before.
 WString FindManual(const WString& currentFolder, const WString& modulePath);

@@ -47,16 +47,6 @@ static_assert(sizeof(WINDOWPLACEMENT) == 44, "WINDOWPLACEMENT is stored as 44 by
 
 } // namespace
 
-WString DefaultSettingsPath()
-{
-    // A variant of the program (another manifest, same code) names the
-    // program whose settings file it shares, in the same folder.
-    const WString shared = vela::LoadString(IDS_SHARED_SETTINGS);
-    if (!shared.empty())
-        return AddBackslash(ParentFolder(ModulePath())) + shared + TEXT(".dat");
-    return ReplaceExtension(ModulePath(), TEXT(".dat"));
-}
-
 Tagscribe::Tagscribe(const WStringList& arguments, const WString& settingsPath)
     : pending_(arguments), settingsPath_(settingsPath)
 {

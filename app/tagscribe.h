@@ -3,6 +3,7 @@
 // file, and the export of dropped or command-line paths.
 #include "app/export_tracks.h"
 #include "app/output_path.h"
+#include "app/settings_path.h"
 #include "app/settings_tables.h"
 #include "vela/text.h"
 #include "vela/ui/dialog.h"
@@ -17,10 +18,6 @@ class Button;
 class CheckBox;
 class EditBox;
 } // namespace vela
-
-// The settings file: the executable's path with the extension ".dat"; for a
-// variant of the program, the file of the program it names.
-WString DefaultSettingsPath();
 
 class Tagscribe : public vela::Dialog {
 public:

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the tests and the program need.
 # Idempotent: does nothing when everything is already present.
+# Usage: bootstrap.sh [package]   (package: also the tools that build and
+# check the Debian package, scripts/check-package.sh)
 set -euo pipefail
 
 # libtag1-dev: the cold benchmark's TagLib loop (bench/taglib_loop.cpp).
@@ -15,6 +17,9 @@ packages=(
   desktop-file-utils imagemagick xdg-utils libglib2.0-bin
   kid3-cli
 )
+if [ "${1:-}" = package ]; then
+  packages+=(dpkg-dev lintian man-db)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,13 +5,7 @@
 # desktop's menu it opens the dialog; its actions export the lyrics of MP3
 # files or folders as a batch, in the ANSI code page or as UTF-8.
 # Usage: scripts/install-desktop.sh [--uninstall]   (XDG_DATA_HOME moves the target)
-#
-# The entry lists no MimeType: an entry with one in the user's data folder
-# outranks the system's entries for those types wherever no mimeapps.list
-# names a default (both xdg-mime and gio then answer tagscribe.desktop, and
-# NoDisplay=true changes nothing). Without it every type keeps its default
-# application, no mimeapps.list is touched, and file managers still offer
-# the entry among all applications under "Open with".
+# The entry claims no file type (see scripts/desktop-entry.sh).
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 data="${XDG_DATA_HOME:-$HOME/.local/share}"
@@ -38,20 +32,6 @@ case "${1:-}" in
   *) echo "usage: $0 [--uninstall]" >&2; exit 2 ;;
 esac
 
-# A path as one argument of an Exec line. Quoted only when it holds a
-# character that the Desktop Entry rules reserve (xdg-open of xdg-utils 1.1.3
-# cannot run a quoted program), with the characters that quoting still leaves
-# special escaped; then the backslashes of the string value doubled.
-exec_argument() {
-  local p="$1"
-  if [[ "$p" == *[[:space:]\"\'\\\>\<~\|\&\;\$\*\?\#\(\)\`]* ]]; then
-    p="${p//\\/\\\\}"; p="${p//\"/\\\"}"; p="${p//\`/\\\`}"; p="${p//\$/\\\$}"
-    p="\"$p\""
-  fi
-  p="${p//\\/\\\\}"; p="${p//%/%%}"
-  printf '%s' "$p"
-}
-
 mkdir -p "$apps" "$icons"
 # The 48-pixel image of the program's icon; the .ico itself where ImageMagick
 # is missing (most desktops show it too).
@@ -62,27 +42,7 @@ else
   icon="$top/res/tagscribe.ico"
 fi
 
-launcher="$(exec_argument "$top/tagscribe")"
-cat > "$entry.new" <<EOF2
-[Desktop Entry]
-Type=Application
-Name=Tagscribe
-GenericName=Lyrics exporter
-Comment=Export the lyrics kept in MP3 files to text files
-Exec=$launcher %F
-Icon=$icon
-Terminal=false
-Categories=AudioVideo;Audio;
-Actions=export-lyrics;export-lyrics-utf8;
-
-[Desktop Action export-lyrics]
-Name=Export lyrics
-Exec=$launcher -- %F
-
-[Desktop Action export-lyrics-utf8]
-Name=Export lyrics as UTF-8
-Exec=$launcher --utf8 -- %F
-EOF2
+bash "$top/scripts/desktop-entry.sh" "$top/tagscribe" "$icon" > "$entry.new"
 mv -f "$entry.new" "$entry"
 refresh_mime_cache
 echo "installed $entry"

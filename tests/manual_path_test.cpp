@@ -11,10 +11,12 @@
 namespace {
 
 // project\Manual, project\build\Manual beside project\build\tagscribe.exe,
-// and start\Manual under the current folder, each made or not per row.
-TEST(ManualPath, TakesTheCurrentFolderThenTheProgramsThenTheProjects)
+// start\Manual under the current folder, and project\share\tagscribe\Manual
+// (an install whose prefix is project\.., the program in project\build
+// standing for PREFIX\lib\tagscribe), each made or not per row.
+TEST(ManualPath, TakesTheCurrentFolderThenTheProgramsThenTheProjectsThenTheInstalled)
 {
-    enum Where { None = 0, Current = 1, Beside = 2, Project = 4, BesideIsFolder = 8 };
+    enum Where { None = 0, Current = 1, Beside = 2, Project = 4, BesideIsFolder = 8, Installed = 16 };
     const struct {
         const char* name;
         int made;
@@ -26,17 +28,21 @@ TEST(ManualPath, TakesTheCurrentFolderThenTheProgramsThenTheProjects)
         {"current and project", Current | Project, Current},
         {"none", None, None},
         {"a folder named index.html is no manual", BesideIsFolder | Project, Project},
+        {"project and installed", Project | Installed, Project},
+        {"installed only", Installed, Installed},
     };
     for (const auto& row : rows) {
         TempDir dir;
         const WString project = dir / TEXT("project");
         const WString build = project + TEXT("\\build");
         const WString start = dir / TEXT("start");
+        const WString shared = dir / TEXT("share\\tagscribe");
         for (const WString& folder : {project, build, start, project + TEXT("\\Manual"),
-                                      build + TEXT("\\Manual"), start + TEXT("\\Manual")})
+                                      build + TEXT("\\Manual"), start + TEXT("\\Manual"),
+                                      dir / TEXT("share"), shared, shared + TEXT("\\Manual")})
             ASSERT_TRUE(MakeFolder(folder));
         const WString manual[] = {start + TEXT("\\") + ManualName, build + TEXT("\\") + ManualName,
-                                  project + TEXT("\\") + ManualName};
+                                  project + TEXT("\\") + ManualName, shared + TEXT("\\") + ManualName};
         if (row.made & Current) {
             ASSERT_TRUE(WriteBytes(manual[0], "<html>"));
         }
@@ -49,10 +55,14 @@ TEST(ManualPath, TakesTheCurrentFolderThenTheProgramsThenTheProjects)
         if (row.made & Project) {
             ASSERT_TRUE(WriteBytes(manual[2], "<html>"));
         }
+        if (row.made & Installed) {
+            ASSERT_TRUE(WriteBytes(manual[3], "<html>"));
+        }
 
         const WString expected = row.expected == Current   ? manual[0]
                                  : row.expected == Beside  ? manual[1]
                                  : row.expected == Project ? manual[2]
+                                 : row.expected == Installed ? manual[3]
                                                            : WString(ManualName);
         EXPECT_EQ(Utf8(FindManual(start, build + TEXT("\\tagscribe.exe"))), Utf8(expected))
             << row.name;

@@ -21,6 +21,9 @@ WString FoldNameCase(const WString& name)
 
 void KeepFreedMemoryForReuse() {}
 
+// ReplaceFileW carries the old file's attributes and security itself.
+void KeepOwnership(const WString&, const WString&) {}
+
 WString UserPath(const WString& path)
 {
     return path;
