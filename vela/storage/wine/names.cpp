@@ -42,8 +42,8 @@ bool Before(const timespec& a, const timespec& b)
 // which finds its time moved by the outputs, reads it again.
 class UnixFolder {
 public:
-    UnixFolder(const WString& path, std::string unixPath)
-        : path(path), unixPath(std::move(unixPath))
+    UnixFolder(const WString& windowsPath, std::string folderPath)
+        : path(windowsPath), unixPath(std::move(folderPath))
     {
     }
 
