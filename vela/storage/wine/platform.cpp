@@ -30,13 +30,10 @@ WString UserPath(const WString& path)
 {
     const bool drivePath = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
     if (drivePath && path.find(WCHAR(0)) == WString::npos) {
-        if (char* unixPath = wine_get_unix_file_name(path.c_str())) {
-            WString shown;
-            const bool utf8 = FromUtf8(unixPath, shown);
-            HeapFree(GetProcessHeap(), 0, unixPath);
-            if (utf8)
-                return shown;
-        }
+        const std::string unixPath = UnixPathOf(path);
+        WString shown;
+        if (!unixPath.empty() && FromUtf8(unixPath.c_str(), shown))
+            return shown;
         return path;
     }
     WString shown = path;
