@@ -454,8 +454,9 @@ TEST_P(DiskWrite, AReplacedOutputKeepsWhatTheUserSet)
                                : WriteBytes(dir / TEXT("out.txt"), "old")) << row.name;
         const std::string& file = row.link ? stored : output;
         ASSERT_EQ(chmod(file.c_str(), row.mode), 0) << row.name;
-        if (row.otherOwner)
+        if (row.otherOwner) {
             ASSERT_EQ(chown(file.c_str(), 65534, 65534), 0) << row.name;
+        }
         struct stat before = {}, after = {}, shown = {};
         stat(file.c_str(), &before);
         SetLastError(0);

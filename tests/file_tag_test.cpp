@@ -70,7 +70,7 @@ TEST(FileTag, GathersWhatTheLibrarysFileRouteGathers)
 {
     TempDir dir;
     const std::string audio = mp3::AudioFrames(3);
-    const std::string v1 = mp3::Id3v1Tag({"one"});
+    const std::string v1 = mp3::Id3v1Tag({"one", "", "", "", ""});
     mp3::Tag picture = Lyrics(3, "with a picture");
     picture.frames.push_back({"APIC", std::string(1, '\0') + "image/png" + std::string(3, '\0') +
                                           std::string(100000, 'p')});

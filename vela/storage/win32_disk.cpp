@@ -271,16 +271,16 @@ public:
         // No file name: the partial file's name would make one.
         if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
             return Fail(ERROR_INVALID_NAME);
-        Win32File current(AttributesHandle(path));
+        Win32File oldFile(AttributesHandle(path));
         BY_HANDLE_FILE_INFORMATION output = {};
         WString final = path;
-        const bool found = current.Identify(output);
+        const bool found = oldFile.Identify(output);
         if (found) {
             const OutputResult checked = Check(output, source, existing, path, bytes);
             if (checked != OutputResult::Written)
                 return checked;
-            final = current.FinalPath(path);
-            current.Close();
+            final = oldFile.FinalPath(path);
+            oldFile.Close();
         } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
             return OutputResult::Failed;
         }

@@ -177,15 +177,14 @@ private:
 // does not compose itself.
 std::unique_ptr<Track> OpenByWineName(const WString& path)
 {
-    char* unixPath = wine_get_unix_file_name(path.c_str());
-    if (unixPath == nullptr) {
+    const std::string unixPath = UnixPathOf(path);
+    if (unixPath.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return nullptr;
     }
     bool missing = false;
     struct stat info;
-    const int fd = OpenRegular(unixPath, false, missing, &info);
-    HeapFree(GetProcessHeap(), 0, unixPath);
+    const int fd = OpenRegular(unixPath.c_str(), false, missing, &info);
     return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
 }
 
@@ -195,12 +194,10 @@ bool IsSourceByWineName(const WString& path, const Track* source)
 {
     if (source == nullptr)
         return false;
-    char* unixPath = wine_get_unix_file_name(path.c_str());
+    const std::string unixPath = UnixPathOf(path);
     struct stat info;
-    const bool same = unixPath != nullptr && stat(unixPath, &info) == 0 &&
-                      UnixTrack::IdentityOf(info) == source->Identity();
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return same;
+    return !unixPath.empty() && stat(unixPath.c_str(), &info) == 0 &&
+           UnixTrack::IdentityOf(info) == source->Identity();
 }
 
 // Names are found with Unix calls (see names.h), and outputs written

@@ -44,8 +44,8 @@ bool Before(const timespec& a, const timespec& b)
 // which finds its time moved by the outputs, reads it again.
 class UnixFolder {
 public:
-    UnixFolder(const WString& path, std::string unixPath)
-        : path(path), unixPath(std::move(unixPath))
+    UnixFolder(const WString& windowsPath, std::string folderPath)
+        : path(windowsPath), unixPath(std::move(folderPath))
     {
     }
 
@@ -174,11 +174,9 @@ public:
             folders_.splice(folders_.begin(), folders_, known->second);
             return &folders_.front();
         }
-        char* converted = wine_get_unix_file_name(path.c_str());
-        if (converted == nullptr)
+        std::string unixPath = UnixPathOf(path);
+        if (unixPath.empty())
             return nullptr;
-        std::string unixPath(converted);
-        HeapFree(GetProcessHeap(), 0, converted);
         while (unixPath.size() > 1 && unixPath.back() == '/')
             unixPath.pop_back();
         if (folders_.size() >= kMaxFolders) {
@@ -243,6 +241,16 @@ const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string&
     unixPath = known->unixPath;
     *kinds = &known->Kinds();
     return &known->Names();
+}
+
+std::string UnixPathOf(const WCHAR* path)
+{
+    char* converted = wine_get_unix_file_name(path);
+    if (converted == nullptr)
+        return std::string();
+    std::string unixPath(converted);
+    HeapFree(GetProcessHeap(), 0, converted);
+    return unixPath;
 }
 
 std::string ExactUnixPath(const WString& path)

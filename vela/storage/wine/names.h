@@ -50,6 +50,11 @@ struct UnixName {
 // `followLinks` a symbolic link is Found as itself (lstat).
 UnixName FindUnixName(const WString& path, bool exactFirst = true, bool followLinks = true);
 
+// Wine's conversion of a Windows path to its Unix path, or "" when Wine
+// has none.
+std::string UnixPathOf(const WCHAR* path);
+inline std::string UnixPathOf(const WString& path) { return UnixPathOf(path.c_str()); }
+
 // The Unix path that a plain path names when its letters are exactly those
 // on disk, with no call beyond converting the folder once; empty when the
 // path is not plain. For a caller that opens the file at once and asks

@@ -20,18 +20,16 @@ void CarryOwnership(int fd, const struct stat& old)
 
 void KeepOwnership(const WString& old, const WString& partial)
 {
-    char* oldPath = wine_get_unix_file_name(old.c_str());
-    char* partialPath = wine_get_unix_file_name(partial.c_str());
+    const std::string oldPath = UnixPathOf(old);
+    const std::string partialPath = UnixPathOf(partial);
     struct stat info;
-    if (oldPath && partialPath && stat(oldPath, &info) == 0) {
-        const int fd = open(partialPath, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (!oldPath.empty() && !partialPath.empty() && stat(oldPath.c_str(), &info) == 0) {
+        const int fd = open(partialPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             CarryOwnership(fd, info);
             close(fd);
         }
     }
-    HeapFree(GetProcessHeap(), 0, oldPath);
-    HeapFree(GetProcessHeap(), 0, partialPath);
 }
 
 } // namespace vela

@@ -33,14 +33,11 @@ WString UserPath(const WString& path)
 {
     const bool drivePath = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
     if (drivePath && path.find(WCHAR(0)) == WString::npos) {
-        if (char* unixPath = wine_get_unix_file_name(path.c_str())) {
-            WString shown;
-            const bool utf8 =
-                ToWide(CP_UTF8, unixPath, std::strlen(unixPath), shown, MB_ERR_INVALID_CHARS);
-            HeapFree(GetProcessHeap(), 0, unixPath);
-            if (utf8)
-                return shown;
-        }
+        const std::string unixPath = UnixPathOf(path);
+        WString shown;
+        if (!unixPath.empty() &&
+            ToWide(CP_UTF8, unixPath.data(), unixPath.size(), shown, MB_ERR_INVALID_CHARS))
+            return shown;
         return path;
     }
     WString shown = path;

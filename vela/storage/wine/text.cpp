@@ -24,13 +24,8 @@ bool UnixNamesAreUtf8()
 {
     static const bool utf8 = [] {
         const WCHAR probe[] = {'C', ':', '\\', 0xE9, 0};
-        char* name = wine_get_unix_file_name(probe);
-        if (name == nullptr)
-            return false;
-        const size_t length = std::strlen(name);
-        const bool yes = length >= 2 && std::strcmp(name + length - 2, "\xC3\xA9") == 0;
-        HeapFree(GetProcessHeap(), 0, name);
-        return yes;
+        const std::string name = UnixPathOf(probe);
+        return name.size() >= 2 && name.compare(name.size() - 2, 2, "\xC3\xA9") == 0;
     }();
     return utf8;
 }
