@@ -31,6 +31,10 @@ tagscribe_wine_env() {
 # - the programs winebrowser tries, in turn: Wine's own list lacks Debian's
 #   sensible-browser and x-www-browser, so a desktop without xdg-utils opened
 #   nothing;
+# - services that Wine starts with every boot of the prefix but that nothing
+#   here uses (network drivers, event log, plug and play) start only when
+#   asked for: a batch waits for the boot, and this took a warm batch start
+#   from about 0.71 s to 0.61 s (median of 8 alternating runs);
 # - for the tests' prefix, windows unmanaged: without a window manager (Xvfb)
 #   Wine waits about two seconds for each managed window that closes.
 tagscribe_prefix_settings() {
@@ -54,6 +58,18 @@ REGEDIT4
 
 [HKEY_CLASSES_ROOT\htmlfile\shell\open\command]
 @="\"C:\\windows\\system32\\winebrowser.exe\" \"%1\""
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\NDIS]
+"Start"=dword:00000003
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\nsiproxy]
+"Start"=dword:00000003
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\Eventlog]
+"Start"=dword:00000003
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\PlugPlay]
+"Start"=dword:00000003
 
 [HKEY_CURRENT_USER\Software\Wine\WineBrowser]
 "Browsers"="xdg-open,sensible-browser,x-www-browser,firefox,firefox-esr,chromium,google-chrome,epiphany-browser,konqueror,falkon,/usr/bin/open,mozilla,opera,dillo"
