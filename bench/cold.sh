@@ -7,7 +7,8 @@
 # with one-thread read-ahead hints (floor --hints), the TagLib loop where
 # TagLib is installed (bench/taglib_loop.cpp), the program on one file (its
 # start-up: Wine's own files come from the disk too) and the program on all
-# of them. Every run's
+# of them, both through the launcher as a user runs a batch (./tagscribe,
+# no display), each with no Wine server running. Every run's
 # outputs are checked against the floor's first ones. Prints each round's
 # times and ratios, then the medians.
 #
@@ -57,22 +58,17 @@ if [ ! -f "$dir/.tagscribe-bench" ] || [ ! -f "$dir/manifest.tsv" ]; then
 fi
 album_dirs=("$dir"/albums/*/)
 album_dirs=("${album_dirs[@]%/}")
-win_albums=(); for d in "${album_dirs[@]}"; do p="${d//\//\\}"; win_albums+=("Z:$p"); done
 
 results="$(mktemp)"
-xvfb_pid=
-cleanup() { [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; rm -f "$results" "$results".*; }
-trap cleanup EXIT
-export LANG=C.UTF-8   # code page 1252
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$results.display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for ((i = 0; i < 200; i++)); do [ ! -s "$results.display" ] || break; sleep 0.1; done
-  [ -s "$results.display" ] || die "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$results.display")"
-fi
+trap 'rm -f "$results" "$results".*' EXIT
+# The program runs as a user's batch does: through the launcher, without a
+# display. Its Wine server is ended before each run, so that every run starts
+# Wine from nothing, as the first export after a restart does.
+export LANG=C.UTF-8 TAGSCRIBE_BUILD="$build"   # code page 1252
+unset DISPLAY
 . "$top/scripts/wine-env.sh"
-tagscribe_wine_env "$build" unmanaged
+tagscribe_wine_env "$build"
+end_wine() { wineserver -k 2>/dev/null || true; timeout 10 wineserver -w 2>/dev/null || true; }
 
 clean_outputs() { find "$dir/albums" -name '*.txt' -type f -delete; }
 # The Latin-1 lyrics must match the floor's byte for byte, and every track
@@ -96,7 +92,7 @@ check() {
 # whole process timed, start-up included.
 run() {
   local name="$1" start end; shift
-  clean_outputs; drop_caches
+  clean_outputs; end_wine; drop_caches
   start=$(date +%s%N)
   "$@" >/dev/null 2>"$results.err" || { cat "$results.err" >&2; die "$name failed"; }
   end=$(date +%s%N)
@@ -112,14 +108,16 @@ checksums > "$results.floor"
 echo "cold: $count files in $albums album folders, $(du -sm "$dir/albums" | cut -f1) MiB, in $dir ($(df --output=source "$dir" | tail -1), $(stat -f -c %T "$dir"))"
 echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 printf '%-6s %8s %8s %8s %8s %8s %8s   %s\n' round pace floor hints taglib start-up program "program/pace /floor /hints /TagLib"
-tracks=("${album_dirs[0]}"/*.mp3); one_file="Z:${tracks[0]//\//\\}"
+tracks=("${album_dirs[0]}"/*.mp3)
+# Once untimed: the launcher builds the program first if its sources changed.
+"$top/tagscribe" "${tracks[0]}" >/dev/null 2>&1 || die "the launcher failed on ${tracks[0]}"
 for ((round = 1; round <= rounds; round++)); do
   run pace "$tools/pace" "${album_dirs[@]}"
   run floor "$tools/floor" "${album_dirs[@]}"; check floor
   run hints "$tools/floor" --hints "${album_dirs[@]}"; check "floor --hints"
   if [ -x "$tools/taglib_loop" ]; then run taglib "$tools/taglib_loop" "${album_dirs[@]}"; check TagLib; fi
-  run startup "$top/scripts/wine-run.sh" "$build" "$build/tagscribe.exe" "$one_file"
-  run program "$top/scripts/wine-run.sh" "$build" "$build/tagscribe.exe" "${win_albums[@]}"; check program
+  run startup "$top/tagscribe" "${tracks[0]}"
+  run program "$top/tagscribe" "${album_dirs[@]}"; check program
   awk -v r="$round" '$1 == r { t[$2] = $3 / 1e6 } END {
     printf "%-6s %8.2f %8.2f %8.2f %8s %8.2f %8.2f   %.2f %.2f %.2f %s\n", r, t["pace"], t["floor"], t["hints"],
       ("taglib" in t) ? sprintf("%.2f", t["taglib"]) : "-", t["startup"], t["program"],

@@ -2,7 +2,8 @@
 # CPack's DEB generator to pack it. Installed under a prefix (/usr in the
 # package):
 #   bin/tagscribe                       the launcher, with its places filled in
-#   lib/tagscribe/                      both programs and the launcher's Wine settings
+#   lib/tagscribe/                      both programs, the launcher's Wine settings
+#                                       and its read-ahead (tagscribe-prefetch)
 #   share/tagscribe/Manual/             the manual, where the help button looks
 #   share/doc/tagscribe/                copyright, change log, the manual again
 #   share/applications/, share/icons/   the desktop entry and its icon
@@ -19,7 +20,7 @@ configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${package_dir}/changel
 
 # Stripped copies of the programs (their symbols and debugging sections stay
 # in the build); the page and the change log compressed without a time stamp.
-set(programs tagscribe.exe.so tagscribe-utf8.exe.so)
+set(programs tagscribe.exe.so tagscribe-utf8.exe.so tagscribe-prefetch)
 set(made)
 foreach(program ${programs})
   add_custom_command(OUTPUT ${package_dir}/${program}
@@ -64,6 +65,7 @@ set(TAGSCRIBE_VERSION_TEXT \"${PROJECT_VERSION}\")")
 install(SCRIPT ${CMAKE_SOURCE_DIR}/packaging/install-launcher.cmake)
 # The programs' start scripts, made by winegcc beside them, find them there.
 install(PROGRAMS ${CMAKE_BINARY_DIR}/tagscribe.exe ${CMAKE_BINARY_DIR}/tagscribe-utf8.exe
+                 ${package_dir}/tagscribe-prefetch
         DESTINATION lib/tagscribe)
 install(FILES ${package_dir}/tagscribe.exe.so ${package_dir}/tagscribe-utf8.exe.so
               ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh
