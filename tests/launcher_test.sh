@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The launcher as a user meets it: its usage text, unknown options, paths that
 # do not exist, the hint without a display, a first run's messages, batches
-# without a display (no Xvfb, no wineserver -k), and a batch that leaves an
-# open dialog running. Runs on a copy of the built program in a build folder
+# without a display (no Xvfb, no wineserver -k), the read-ahead beside a
+# batch, and a batch that leaves an open dialog running. Runs on a copy of the built program in a build folder
 # of its own, so its Wine prefix and settings file are the test's alone.
 # Usage: launcher_test.sh BUILD_DIR
 set -uo pipefail
@@ -31,7 +31,7 @@ contains() { [[ "$1" == *"$2"* ]]; }
 lacks() { [[ "$1" != *"$2"* ]]; }
 
 mkdir -p "$work/build" "$work/bin"
-cp "$built/tagscribe.exe" "$built/tagscribe.exe.so" "$work/build/" || exit 1
+cp "$built/tagscribe.exe" "$built/tagscribe.exe.so" "$built/tagscribe-prefetch" "$work/build/" || exit 1
 cp -r "$top/samples" "$work/samples"
 find "$work/samples" -name '*.txt' -delete
 export TAGSCRIBE_BUILD="$work/build"
@@ -99,6 +99,11 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/nu
 xvfb_pid=$!
 for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=":$(head -n1 "$work/display")"
+
+# The batch's read-ahead never waits on a FIFO named like a track, and ends.
+mkdir "$work/pipes" && mkfifo "$work/pipes/stuck.mp3" && cp "$top/samples/english/"*.mp3 "$work/pipes/"
+timeout 10 "$work/build/tagscribe-prefetch" "$work/pipes" "$work/pipes/stuck.mp3"; rc=$?
+check "the read-ahead passes over a FIFO" [ $rc -eq 0 ]
 
 # A missing path among existing ones: reported, the rest exported, status 2.
 rm -f "$work/samples/japanese/"*.txt
