@@ -2,8 +2,9 @@
 # The launcher as a user meets it: its usage text, unknown options, paths that
 # do not exist, the hint without a display, a first run's messages, batches
 # without a display (no Xvfb, no wineserver -k), the read-ahead beside a
-# batch, and a batch that leaves an open dialog running. Runs on a copy of the built program in a build folder
-# of its own, so its Wine prefix and settings file are the test's alone.
+# batch, and a batch that leaves an open dialog running. Runs on a copy of the
+# built program in a build folder of its own, so its Wine prefix and settings
+# file are the test's alone.
 # Usage: launcher_test.sh BUILD_DIR
 set -uo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
