@@ -1,5 +1,6 @@
 #include "app/hand_over.h"
 
+#include "vela/owned_handle.h"
 #include "vela/ui/window.h"
 
 #include <cstring>
@@ -52,32 +53,19 @@ private:
     WString report_;
 };
 
-class ProcessHandle {
-public:
-    explicit ProcessHandle(HWND window)
-    {
-        DWORD id = 0;
-        GetWindowThreadProcessId(window, &id);
-        handle_ = id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr;
-    }
-    ~ProcessHandle()
-    {
-        if (handle_)
-            CloseHandle(handle_);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+// The process that owns the window, to wait on; none when it cannot be had.
+vela::OwnedHandle ProcessOf(HWND window)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return vela::OwnedHandle(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr);
+}
 
 // Waits, taking the messages sent meanwhile, until the reply is in or the
 // dialog is gone.
 void AwaitReply(const ReplyWindow& reply, HWND dialog)
 {
-    const ProcessHandle process(dialog);
+    const vela::OwnedHandle process = ProcessOf(dialog);
     const HANDLE handle = process.get();
     while (!reply.Received()) {
         const DWORD woke = handle ? MsgWaitForMultipleObjects(1, &handle, FALSE, 1000, QS_ALLINPUT)

@@ -1,5 +1,7 @@
 #include "vela/storage/disk.h"
 
+#include "vela/owned_handle.h"
+
 #include <algorithm>
 #include <string>
 
@@ -23,23 +25,16 @@ public:
         : handle_(FindFirstFileW(query.c_str(), &first_)), hasFirst_(true)
     {
     }
-    ~Win32Entries() override
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    Win32Entries(const Win32Entries&) = delete;
-    Win32Entries& operator=(const Win32Entries&) = delete;
 
     bool Next(FoundEntry& entry) override
     {
-        if (handle_ == INVALID_HANDLE_VALUE)
+        if (!handle_)
             return false;
         WIN32_FIND_DATAW data;
         if (hasFirst_) {
             hasFirst_ = false;
             data = first_;
-        } else if (!FindNextFileW(handle_, &data)) {
+        } else if (!FindNextFileW(handle_.get(), &data)) {
             return false;
         }
         entry.name = data.cFileName;
@@ -52,7 +47,7 @@ public:
 
 private:
     WIN32_FIND_DATAW first_;
-    HANDLE handle_;
+    OwnedFindHandle handle_;
     bool hasFirst_;
 };
 
@@ -60,43 +55,36 @@ private:
 class Win32File : public DiskFile {
 public:
     explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override
-    {
-        if (IsOpen())
-            CloseHandle(handle_);
-    }
-    Win32File(const Win32File&) = delete;
-    Win32File& operator=(const Win32File&) = delete;
 
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(handle_); }
 
     bool Read(void* destination, DWORD count, DWORD& done) override
     {
-        return ReadFile(handle_, destination, count, &done, nullptr) != FALSE;
+        return ReadFile(handle_.get(), destination, count, &done, nullptr) != FALSE;
     }
 
     bool Write(const void* source, DWORD count, DWORD& done) override
     {
-        return WriteFile(handle_, source, count, &done, nullptr) != FALSE;
+        return WriteFile(handle_.get(), source, count, &done, nullptr) != FALSE;
     }
 
     void MoveTo(uint64_t position) override
     {
         LARGE_INTEGER where;
         where.QuadPart = static_cast<LONGLONG>(position);
-        SetFilePointerEx(handle_, where, nullptr, FILE_BEGIN);
+        SetFilePointerEx(handle_.get(), where, nullptr, FILE_BEGIN);
     }
 
     uint64_t Size() override
     {
         DWORD high = 0;
-        DWORD low = GetFileSize(handle_, &high);
+        DWORD low = GetFileSize(handle_.get(), &high);
         return Combine(high, low);
     }
 
     bool Identify(BY_HANDLE_FILE_INFORMATION& info) const
     {
-        return IsOpen() && GetFileInformationByHandle(handle_, &info);
+        return IsOpen() && GetFileInformationByHandle(handle_.get(), &info);
     }
 
     // The path of the file itself, every link followed (as the handle was
@@ -105,7 +93,7 @@ public:
     WString FinalPath(const WString& fallback) const
     {
         WString final(kLongPath, 0);
-        const DWORD length = IsOpen() ? GetFinalPathNameByHandleW(handle_, &final[0], kLongPath,
+        const DWORD length = IsOpen() ? GetFinalPathNameByHandleW(handle_.get(), &final[0], kLongPath,
                                                                   FILE_NAME_NORMALIZED)
                                       : 0;
         if (length == 0 || length >= kLongPath)
@@ -122,28 +110,20 @@ public:
 
     // Closes the file first when asked to, so that the caller can then
     // remove or rename it.
-    bool Close()
-    {
-        const bool closed = CloseHandle(handle_) != FALSE;
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
+    bool Close() { return handle_.Close(); }
 
 private:
-    HANDLE handle_;
+    OwnedFileHandle handle_;
 };
 
 // A track read through Win32 calls; identity from the open handle.
 class Win32Track : public Track {
 public:
-    Win32Track(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info)
+    Win32Track(OwnedFileHandle handle, const BY_HANDLE_FILE_INFORMATION& info)
         : Track(Combine(info.nFileSizeHigh, info.nFileSizeLow), IdentityOf(info)),
-          handle_(handle)
+          handle_(std::move(handle))
     {
     }
-    ~Win32Track() override { CloseHandle(handle_); }
-    Win32Track(const Win32Track&) = delete;
-    Win32Track& operator=(const Win32Track&) = delete;
 
     static FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info)
     {
@@ -160,7 +140,7 @@ public:
             where.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
             const DWORD piece = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
             DWORD got = 0;
-            if (!ReadFile(handle_, at + done, piece, &got, &where))
+            if (!ReadFile(handle_.get(), at + done, piece, &got, &where))
                 return GetLastError() == ERROR_HANDLE_EOF ? static_cast<int64_t>(done) : -1;
             if (got == 0)
                 break;
@@ -172,7 +152,7 @@ public:
     void WillRead() override {}
 
 private:
-    HANDLE handle_;
+    OwnedFileHandle handle_;
 };
 
 HANDLE OpenHandle(const WString& path, DWORD access, DWORD share, DWORD disposition,
@@ -247,18 +227,19 @@ public:
             SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
             return nullptr;
         }
-        const HANDLE handle =
-            OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-        if (handle == INVALID_HANDLE_VALUE)
+        OwnedFileHandle handle(
+            OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+        if (!handle)
             return nullptr;
         BY_HANDLE_FILE_INFORMATION info = {};
-        if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
+            !GetFileInformationByHandle(handle.get(), &info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            CloseHandle(handle);
+            handle.reset();
             SetLastError(ERROR_ACCESS_DENIED);
             return nullptr;
         }
-        return std::make_unique<Win32Track>(handle, info);
+        return std::make_unique<Win32Track>(std::move(handle), info);
     }
 
     // The partial file is kept from others (no sharing) while it is written.

@@ -6,9 +6,27 @@
 #include <shlobj.h>
 
 namespace vela {
+namespace {
+
+// The chooser's new dialog style needs COM on this thread; nested use only
+// counts up and down. COM gives no handle to own, so this is a scope.
+class ComScope {
+public:
+    ComScope() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComScope()
+    {
+        if (initialized_)
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    const bool initialized_;
+};
 
 // Runs inside the chooser's own modal loop; no exception may leave it.
-static int CALLBACK BrowseCallback(HWND chooser, UINT msg, LPARAM, LPARAM data)
+int CALLBACK BrowseCallback(HWND chooser, UINT msg, LPARAM, LPARAM data)
 {
     if (msg != BFFM_INITIALIZED)
         return 0;
@@ -31,6 +49,8 @@ static int CALLBACK BrowseCallback(HWND chooser, UINT msg, LPARAM, LPARAM data)
     return 0;
 }
 
+} // namespace
+
 bool BrowseForFolder(Window* owner, WString& result, const WString& initial)
 {
     WCHAR buffer[MAX_PATH] = {};
@@ -40,6 +60,7 @@ bool BrowseForFolder(Window* owner, WString& result, const WString& initial)
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
+    const ComScope com;
     LPITEMIDLIST pidl = SHBrowseForFolderW(&info);
     if (!pidl)
         return false;

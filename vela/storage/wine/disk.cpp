@@ -12,31 +12,6 @@
 namespace vela {
 namespace {
 
-// A descriptor closed when it goes out of scope, or by Close, which says
-// whether the data reached the file system.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int Get() const { return fd_; }
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
 // The Win32 error a failed Unix write or rename stands for.
 DWORD ErrorOf(int error)
 {
@@ -78,7 +53,7 @@ bool Holds(const std::string& path, const std::string& bytes)
     std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
     ssize_t got;
     do
-        got = fd.Get() < 0 ? -1 : read(fd.Get(), &held[0], held.size());
+        got = fd ? read(fd.get(), &held[0], held.size()) : -1;
     while (got < 0 && errno == EINTR);
     return got == static_cast<ssize_t>(bytes.size()) && held.compare(0, got, bytes) == 0;
 }
@@ -127,13 +102,10 @@ bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing
 // A track read with Unix calls; its identity is what fstat says.
 class UnixTrack : public Track {
 public:
-    UnixTrack(int fd, const struct stat& info)
-        : Track(static_cast<uint64_t>(info.st_size), IdentityOf(info)), fd_(fd)
+    UnixTrack(Descriptor fd, const struct stat& info)
+        : Track(static_cast<uint64_t>(info.st_size), IdentityOf(info)), fd_(std::move(fd))
     {
     }
-    ~UnixTrack() override { close(fd_); }
-    UnixTrack(const UnixTrack&) = delete;
-    UnixTrack& operator=(const UnixTrack&) = delete;
 
     static FileIdentity IdentityOf(const struct stat& info)
     {
@@ -145,7 +117,7 @@ public:
         auto* at = static_cast<char*>(destination);
         size_t done = 0;
         while (done < count) {
-            const ssize_t got = pread(fd_, at + done, count - done, static_cast<off_t>(offset + done));
+            const ssize_t got = pread(fd_.get(), at + done, count - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -164,13 +136,13 @@ public:
     {
         constexpr off_t kHead = 256 * 1024, kTail = 4096;
         const off_t size = static_cast<off_t>(Size());
-        posix_fadvise(fd_, 0, std::min(size, kHead), POSIX_FADV_WILLNEED);
+        posix_fadvise(fd_.get(), 0, std::min(size, kHead), POSIX_FADV_WILLNEED);
         if (size > kHead)
-            posix_fadvise(fd_, std::max(kHead, size - kTail), 0, POSIX_FADV_WILLNEED);
+            posix_fadvise(fd_.get(), std::max(kHead, size - kTail), 0, POSIX_FADV_WILLNEED);
     }
 
 private:
-    int fd_;
+    Descriptor fd_;
 };
 
 // Wine's own conversion of the name, for paths whose Unix names this disk
@@ -184,8 +156,8 @@ std::unique_ptr<Track> OpenByWineName(const WString& path)
     }
     bool missing = false;
     struct stat info;
-    const int fd = OpenRegular(unixPath.c_str(), false, missing, &info);
-    return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
+    Descriptor fd = OpenRegular(unixPath.c_str(), false, missing, &info);
+    return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
 }
 
 // Whether the output, found as Wine finds it, is the source track's file:
@@ -222,8 +194,8 @@ public:
         struct stat info;
         const std::string exact = ExactUnixPath(path);
         bool missing = true;
-        int fd = exact.empty() ? -1 : OpenRegular(exact, false, missing, &info);
-        if (fd < 0 && missing) {
+        Descriptor fd = exact.empty() ? Descriptor() : OpenRegular(exact, false, missing, &info);
+        if (!fd && missing) {
             const UnixName name = FindUnixName(path);
             if (name.state == UnixName::Unknown)
                 return OpenByWineName(path);
@@ -232,7 +204,7 @@ public:
             else
                 SetLastError(ERROR_FILE_NOT_FOUND);
         }
-        return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
+        return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
     }
 
     // The output's name as found in any letter case is replaced, a new one
@@ -272,11 +244,11 @@ public:
         // Private until it has the old file's permissions: its text is the
         // old file's successor.
         Descriptor fd(CreatePartial(partial, found ? 0600 : 0666));
-        if (fd.Get() < 0)
+        if (!fd)
             return ByWin32(path, source, existing, bytes);
         if (found)
-            CarryOwnership(fd.Get(), name.info);
-        if (WriteAll(fd.Get(), bytes) && fd.Close() &&
+            CarryOwnership(fd.get(), name.info);
+        if (WriteAll(fd.get(), bytes) && fd.Close() &&
             MoveIntoPlace(partial, name.path, existing)) {
             NoteWritten(name);
             return OutputResult::Written;
@@ -342,18 +314,18 @@ DWORD OpenError(int unixError)
     }
 }
 
-int OpenRegular(const std::string& unixPath, bool writing, bool& missing, struct stat* found)
+Descriptor OpenRegular(const std::string& unixPath, bool writing, bool& missing,
+                       struct stat* found)
 {
-    const int fd = open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
-    missing = fd < 0 && errno == ENOENT;
-    if (fd < 0)
+    Descriptor fd(open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC));
+    missing = !fd && errno == ENOENT;
+    if (!fd)
         SetLastError(OpenError(errno));
     struct stat ignored;
     struct stat& info = found ? *found : ignored;
-    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        close(fd);
+    if (fd && (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+        fd.reset();
         SetLastError(ERROR_ACCESS_DENIED);  // as CreateFileW on a folder
-        return -1;
     }
     return fd;
 }

@@ -93,7 +93,7 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details detail
     if (snapshot == nullptr)
         return nullptr;  // Win32 tells why, or shows the names as Wine does
     // Held open for stat calls relative to it.
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    const FolderStream dir(opendir(folder.c_str()));
     if (!dir)
         return nullptr;
 

@@ -115,7 +115,7 @@ private:
     {
         Forget();
         clock_gettime(CLOCK_REALTIME_COARSE, &readAt_);
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(unixPath.c_str()), closedir);
+        const FolderStream dir(opendir(unixPath.c_str()));
         if (!dir)
             return false;
         while (const dirent* entry = readdir(dir.get())) {

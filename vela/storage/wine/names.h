@@ -12,6 +12,7 @@
 // Wine rewrites, paths at the 260-character limit) is left to the Win32
 // calls, so that their results stay Wine's own.
 #include "vela/storage/disk.h"
+#include "vela/storage/wine/descriptor.h"
 
 #include <sys/stat.h>
 
@@ -84,12 +85,12 @@ void NoteWritten(const UnixName& name);
 // then asks Win32.
 std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details);
 
-// A descriptor on a regular file, or -1. A folder is no file to read, and a
+// A descriptor on a regular file, or none. A folder is no file to read, and a
 // pipe would stall the open, so it is opened without waiting and checked
 // before use (for a regular file the flag changes nothing). `missing` tells
 // that nothing has the name as spelt; `found`, when given, receives its stat.
-int OpenRegular(const std::string& unixPath, bool writing, bool& missing,
-                struct stat* found = nullptr);
+Descriptor OpenRegular(const std::string& unixPath, bool writing, bool& missing,
+                       struct stat* found = nullptr);
 
 // Puts the permission bits, group and (as root) owner of `old` on the open
 // file, as far as the process may; see Disk::WriteOutput.
