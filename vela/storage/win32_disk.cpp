@@ -1,6 +1,7 @@
 #include "vela/storage/disk.h"
 
 #include "vela/owned_handle.h"
+#include "vela/storage/output_rules.h"
 
 #include <algorithm>
 #include <string>
@@ -191,21 +192,20 @@ bool MoveIntoPlace(const WString& partial, const WString& final, bool replacing)
                         nullptr) != FALSE;
 }
 
-OutputResult Fail(DWORD error)
+FoundOutput FoundOf(const BY_HANDLE_FILE_INFORMATION& output)
 {
-    SetLastError(error);
-    return OutputResult::Failed;
+    return {(output.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0,
+            Win32Track::IdentityOf(output), Combine(output.nFileSizeHigh, output.nFileSizeLow),
+            output.nNumberOfLinks};
 }
 
-// Whether the file holds exactly `bytes`, its size already known to match.
-bool Holds(const WString& path, const std::string& bytes)
+// The first bytes of the file at `path`, in one read.
+int64_t ReadHead(const WString& path, char* destination, size_t count)
 {
     Win32File file(OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               OPEN_EXISTING));
-    std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
     DWORD done = 0;
-    return file.IsOpen() && file.Read(&held[0], static_cast<DWORD>(held.size()), done) &&
-           held.compare(0, done, bytes) == 0 && done == bytes.size();
+    return file.IsOpen() && file.Read(destination, static_cast<DWORD>(count), done) ? done : -1;
 }
 
 class Win32 : public Disk {
@@ -257,7 +257,9 @@ public:
         WString final = path;
         const bool found = oldFile.Identify(output);
         if (found) {
-            const OutputResult checked = Check(output, source, existing, path, bytes);
+            const OutputResult checked = CheckFoundOutput(
+                FoundOf(output), source, existing, bytes,
+                [&path](char* to, size_t count) { return ReadHead(path, to, count); });
             if (checked != OutputResult::Written)
                 return checked;
             final = oldFile.FinalPath(path);
@@ -295,25 +297,6 @@ public:
                                        Details) override
     {
         return std::make_unique<Win32Entries>(base + pattern);
-    }
-
-private:
-    // The rules for an output whose name exists: Written means "go on".
-    static OutputResult Check(const BY_HANDLE_FILE_INFORMATION& output, const Track* source,
-                              Existing existing, const WString& path, const std::string& bytes)
-    {
-        if (existing == Existing::Keep)
-            return Fail(ERROR_FILE_EXISTS);
-        if (output.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-            return Fail(ERROR_ACCESS_DENIED);
-        if (source && source->Identity() == Win32Track::IdentityOf(output))
-            return Fail(ERROR_SHARING_VIOLATION);
-        if (Combine(output.nFileSizeHigh, output.nFileSizeLow) == bytes.size() &&
-            Holds(path, bytes))
-            return OutputResult::Unchanged;
-        if (output.nNumberOfLinks > 1)
-            return Fail(kErrorHardLinked);
-        return OutputResult::Written;
     }
 };
 

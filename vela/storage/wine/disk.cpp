@@ -1,3 +1,4 @@
+#include "vela/storage/output_rules.h"
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
@@ -23,12 +24,6 @@ DWORD ErrorOf(int error)
     }
 }
 
-OutputResult Fail(DWORD error)
-{
-    SetLastError(error);
-    return OutputResult::Failed;
-}
-
 // Like WriteFile on a disk file: everything, or a failure.
 bool WriteAll(int fd, const std::string& bytes)
 {
@@ -46,16 +41,15 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-// Whether the file holds exactly `bytes`, its size already known to match.
-bool Holds(const std::string& path, const std::string& bytes)
+// The first bytes of the file at `path`, in one read.
+int64_t ReadHead(const std::string& path, char* destination, size_t count)
 {
     const Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
     ssize_t got;
     do
-        got = fd ? read(fd.get(), &held[0], held.size()) : -1;
+        got = fd ? read(fd.get(), destination, count) : -1;
     while (got < 0 && errno == EINTR);
-    return got == static_cast<ssize_t>(bytes.size()) && held.compare(0, got, bytes) == 0;
+    return got;
 }
 
 std::string PartialName(const std::string& path)
@@ -145,6 +139,14 @@ private:
     Descriptor fd_;
 };
 
+// A pipe would stall the open until someone reads it, and a device is no
+// place for a text file; Wine calls a file that nobody may write read-only.
+FoundOutput FoundOf(const struct stat& info)
+{
+    return {S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0, UnixTrack::IdentityOf(info),
+            static_cast<uint64_t>(info.st_size), static_cast<uint64_t>(info.st_nlink)};
+}
+
 // Wine's own conversion of the name, for paths whose Unix names this disk
 // does not compose itself.
 std::unique_ptr<Track> OpenByWineName(const WString& path)
@@ -225,20 +227,11 @@ public:
             IsProgramName(name.path))
             return ByWin32(path, source, existing, bytes);
         if (found) {
-            if (existing == Existing::Keep)
-                return Fail(ERROR_FILE_EXISTS);
-            // A pipe would stall the open until someone reads it, and a
-            // device is no place for a text file; Wine calls a file that
-            // nobody may write read-only.
-            if (!S_ISREG(name.info.st_mode) || (name.info.st_mode & 0222) == 0)
-                return Fail(ERROR_ACCESS_DENIED);
-            if (source && source->Identity() == UnixTrack::IdentityOf(name.info))
-                return Fail(ERROR_SHARING_VIOLATION);
-            if (static_cast<uint64_t>(name.info.st_size) == bytes.size() &&
-                Holds(name.path, bytes))
-                return OutputResult::Unchanged;
-            if (name.info.st_nlink > 1)
-                return Fail(kErrorHardLinked);
+            const OutputResult checked = CheckFoundOutput(
+                FoundOf(name.info), source, existing, bytes,
+                [&name](char* to, size_t count) { return ReadHead(name.path, to, count); });
+            if (checked != OutputResult::Written)
+                return checked;
         }
         const std::string partial = PartialName(name.path);
         // Private until it has the old file's permissions: its text is the
