@@ -1,3 +1,4 @@
+// Win32Disk: the disk through the Win32 calls alone.
 #include "vela/storage/disk.h"
 
 #include "vela/owned_handle.h"
@@ -8,8 +9,6 @@
 
 namespace vela {
 namespace {
-
-Disk* current = nullptr;  // see CurrentDisk
 
 // The longest path the wide file calls take.
 constexpr DWORD kLongPath = 32768;
@@ -311,18 +310,6 @@ Disk& Win32Disk()
 {
     static Win32 disk;
     return disk;
-}
-
-Disk& CurrentDisk()
-{
-    if (current == nullptr)
-        current = &DefaultDisk();
-    return *current;
-}
-
-void UseDisk(Disk& disk)
-{
-    current = &disk;
 }
 
 } // namespace vela

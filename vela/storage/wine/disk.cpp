@@ -1,3 +1,6 @@
+// WineDisk, the default disk under Winelib: tracks read and outputs written
+// with Unix calls on the Unix names that names.cpp finds, the rest handed to
+// Win32Disk.
 #include "vela/storage/output_rules.h"
 #include "vela/storage/wine/names.h"
 
@@ -337,6 +340,11 @@ Disk& WineDisk()
 {
     static Wine disk;
     return disk;
+}
+
+Disk& DefaultDisk()
+{
+    return WineDisk();
 }
 
 } // namespace vela

@@ -1,3 +1,4 @@
+// A plain folder listed with readdir and stat, as Wine lists it for "*".
 #include "vela/storage/wine/names.h"
 
 #include "vela/code_page.h"

@@ -1,3 +1,6 @@
+// The Unix names of Windows paths: Wine's conversion (UnixPathOf), and for
+// plain paths each folder converted once and read once for lookups in any
+// letter case.
 #include "vela/storage/wine/names.h"
 
 #include "vela/code_page.h"

@@ -1,3 +1,4 @@
+// The Unix permissions, group and owner that a replaced file passes on.
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>

@@ -1,0 +1,24 @@
+// The disk that File, Mp3Tag, DirectoryList and WriteOutput use, on every
+// platform; see CurrentDisk.
+#include "vela/storage/disk.h"
+
+namespace vela {
+namespace {
+
+Disk* current = nullptr;
+
+} // namespace
+
+Disk& CurrentDisk()
+{
+    if (current == nullptr)
+        current = &DefaultDisk();
+    return *current;
+}
+
+void UseDisk(Disk& disk)
+{
+    current = &disk;
+}
+
+} // namespace vela
