@@ -4,7 +4,7 @@
 // borrows the console of the command prompt it was started from; with
 // neither, everything written is dropped, and nothing fails for it.
 #include "app/export_tracks.h"
-#include "vela/owned_handle.h"
+#include "vela/owned.h"
 
 class BatchConsole {
 public:

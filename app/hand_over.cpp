@@ -1,6 +1,6 @@
 #include "app/hand_over.h"
 
-#include "vela/owned_handle.h"
+#include "vela/owned.h"
 #include "vela/ui/window.h"
 
 #include <cstring>
@@ -53,19 +53,13 @@ private:
     WString report_;
 };
 
-// The process that owns the window, to wait on; none when it cannot be had.
-vela::OwnedHandle ProcessOf(HWND window)
-{
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    return vela::OwnedHandle(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr);
-}
-
 // Waits, taking the messages sent meanwhile, until the reply is in or the
 // dialog is gone.
 void AwaitReply(const ReplyWindow& reply, HWND dialog)
 {
-    const vela::OwnedHandle process = ProcessOf(dialog);
+    DWORD id = 0;
+    GetWindowThreadProcessId(dialog, &id);
+    const vela::OwnedHandle process(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr);
     const HANDLE handle = process.get();
     while (!reply.Received()) {
         const DWORD woke = handle ? MsgWaitForMultipleObjects(1, &handle, FALSE, 1000, QS_ALLINPUT)

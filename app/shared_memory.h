@@ -1,7 +1,7 @@
 #pragma once
 // A named block of memory backed by the page file, shared by every process
 // that opens it by name. It lives until the last process holding it closes it.
-#include "vela/owned_handle.h"
+#include "vela/owned.h"
 
 #include <cstddef>
 

@@ -3,11 +3,8 @@
 #include "vela/storage/disk.h"
 
 namespace vela {
-namespace {
 
-Disk* current = nullptr;
-
-} // namespace
+static Disk* current = nullptr;
 
 Disk& CurrentDisk()
 {

@@ -20,17 +20,16 @@ struct FoundOutput {
     uint64_t links = 1;
 };
 
-// Reads up to `count` bytes from the start of the found file: the count
-// read, -1 on failure.
-using ReadFound = std::function<int64_t(char* destination, size_t count)>;
-
 // In this order: Existing::Keep refuses the file (ERROR_FILE_EXISTS), and so
 // is one that is not writable (ERROR_ACCESS_DENIED) or is the file `source`
 // opened (ERROR_SHARING_VIOLATION); one that holds exactly `bytes` is left
 // alone (Unchanged); one that other hard links share is refused
-// (kErrorHardLinked). Written means: go on and replace it.
+// (kErrorHardLinked). Written means: go on and replace it. `read` reads up
+// to `count` bytes from the start of the found file: the count read, -1 on
+// failure.
 OutputResult CheckFoundOutput(const FoundOutput& found, const Track* source, Existing existing,
-                              const std::string& bytes, const ReadFound& read);
+                              const std::string& bytes,
+                              const std::function<int64_t(char*, size_t count)>& read);
 
 // Failed, with `error` as the last error.
 OutputResult Fail(DWORD error);

@@ -1,7 +1,7 @@
 // Win32Disk: the disk through the Win32 calls alone.
 #include "vela/storage/disk.h"
 
-#include "vela/owned_handle.h"
+#include "vela/owned.h"
 #include "vela/storage/output_rules.h"
 
 #include <algorithm>

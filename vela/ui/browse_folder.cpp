@@ -1,5 +1,6 @@
 #include "vela/ui/browse_folder.h"
 
+#include "vela/owned.h"
 #include "vela/ui/window.h"
 
 #include <commctrl.h>
@@ -8,21 +9,17 @@
 namespace vela {
 namespace {
 
-// The chooser's new dialog style needs COM on this thread; nested use only
-// counts up and down. COM gives no handle to own, so this is a scope.
-class ComScope {
-public:
-    ComScope() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
-    ~ComScope()
+// The chooser's new dialog style needs COM on this thread. What is owned is
+// the initialisation: each CoInitialize that succeeds (nested ones too, which
+// only count up) is owed one CoUninitialize.
+struct ComInitialization {
+    using Handle = bool;
+    static bool None() { return false; }
+    static bool Close(bool)
     {
-        if (initialized_)
-            CoUninitialize();
+        CoUninitialize();
+        return true;
     }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    const bool initialized_;
 };
 
 // Runs inside the chooser's own modal loop; no exception may leave it.
@@ -60,7 +57,7 @@ bool BrowseForFolder(Window* owner, WString& result, const WString& initial)
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
-    const ComScope com;
+    const Owned<ComInitialization> com(SUCCEEDED(CoInitialize(nullptr)));
     LPITEMIDLIST pidl = SHBrowseForFolderW(&info);
     if (!pidl)
         return false;

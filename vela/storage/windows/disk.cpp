@@ -1,5 +1,6 @@
-// The Windows build's disk: the Win32 calls alone, which keep what the user
-// set on a replaced file themselves.
+// The Windows build's disk, as the system gives it: the Win32 calls alone,
+// names matched by the system's case table, and what the user set on a
+// replaced file kept by ReplaceFileW itself.
 #include "vela/storage/disk.h"
 
 namespace vela {
@@ -9,7 +10,14 @@ Disk& DefaultDisk()
     return Win32Disk();
 }
 
-// ReplaceFileW carries the old file's attributes and security itself.
+WString FoldNameCase(const WString& name)
+{
+    WString upper = name;
+    if (!upper.empty())
+        CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    return upper;
+}
+
 void KeepOwnership(const WString&, const WString&) {}
 
 } // namespace vela

@@ -5,10 +5,8 @@
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>

@@ -3,9 +3,7 @@
 
 #include "vela/code_page.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>

@@ -5,8 +5,6 @@
 
 #include "vela/code_page.h"
 
-#include <dirent.h>
-
 #include <cerrno>
 #include <ctime>
 #include <list>

@@ -11,15 +11,33 @@
 // else (relative, device and short 8.3 names, trailing dots or spaces, names
 // Wine rewrites, paths at the 260-character limit) is left to the Win32
 // calls, so that their results stay Wine's own.
+#include "vela/owned.h"
 #include "vela/storage/disk.h"
-#include "vela/storage/wine/descriptor.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 namespace vela {
+
+// Owners of what the Unix calls open: a file descriptor and a folder stream.
+struct DescriptorKind {
+    using Handle = int;
+    static int None() { return -1; }
+    static bool Close(int fd) { return ::close(fd) == 0; }
+};
+
+struct FolderStreamKind {
+    using Handle = DIR*;
+    static DIR* None() { return nullptr; }
+    static bool Close(DIR* folder) { return closedir(folder) == 0; }
+};
+
+using Descriptor = Owned<DescriptorKind>;
+using FolderStream = Owned<FolderStreamKind>;
 
 // One name, seen in place: one that Wine maps to the same Unix name and shows
 // unchanged in a listing.

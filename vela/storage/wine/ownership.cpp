@@ -2,7 +2,6 @@
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace vela {
 
