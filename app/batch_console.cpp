@@ -31,9 +31,9 @@ BatchConsole::BatchConsole()
     // Started from a command prompt, a GUI program has no standard handles
     // unless they were redirected.
     if (!Usable(handle_) && AttachConsole(ATTACH_PARENT_PROCESS)) {
-        handle_ = CreateFileW(TEXT("CONOUT$"), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-        ownsHandle_ = Usable(handle_);
+        consoleOutput_.reset(CreateFileW(TEXT("CONOUT$"), GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        handle_ = consoleOutput_.get();
     }
     if (!Usable(handle_))
         return;
@@ -41,12 +41,6 @@ BatchConsole::BatchConsole()
     console_ = GetConsoleMode(handle_, &mode) != FALSE;
     // Under Wine a Unix terminal is a character device, not a console.
     terminal_ = console_ || GetFileType(handle_) == FILE_TYPE_CHAR;
-}
-
-BatchConsole::~BatchConsole()
-{
-    if (ownsHandle_)
-        CloseHandle(handle_);
 }
 
 void BatchConsole::Write(const WString& text)

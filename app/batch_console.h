@@ -4,21 +4,20 @@
 // borrows the console of the command prompt it was started from; with
 // neither, everything written is dropped, and nothing fails for it.
 #include "app/export_tracks.h"
+#include "vela/owned.h"
 
 class BatchConsole {
 public:
     BatchConsole();
-    ~BatchConsole();
-    BatchConsole(const BatchConsole&) = delete;
-    BatchConsole& operator=(const BatchConsole&) = delete;
 
     void Write(const WString& text);
     // A terminal that a person watches, where a line may be redrawn.
     bool IsTerminal() const { return terminal_; }
 
 private:
+    // The borrowed console's, when one was opened; the standard one is not ours.
+    vela::OwnedFileHandle consoleOutput_;
     HANDLE handle_ = nullptr;
-    bool ownsHandle_ = false;
     bool console_ = false;
     bool terminal_ = false;
 };

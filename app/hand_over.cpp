@@ -1,5 +1,6 @@
 #include "app/hand_over.h"
 
+#include "vela/owned.h"
 #include "vela/ui/window.h"
 
 #include <cstring>
@@ -52,32 +53,13 @@ private:
     WString report_;
 };
 
-class ProcessHandle {
-public:
-    explicit ProcessHandle(HWND window)
-    {
-        DWORD id = 0;
-        GetWindowThreadProcessId(window, &id);
-        handle_ = id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr;
-    }
-    ~ProcessHandle()
-    {
-        if (handle_)
-            CloseHandle(handle_);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 // Waits, taking the messages sent meanwhile, until the reply is in or the
 // dialog is gone.
 void AwaitReply(const ReplyWindow& reply, HWND dialog)
 {
-    const ProcessHandle process(dialog);
+    DWORD id = 0;
+    GetWindowThreadProcessId(dialog, &id);
+    const vela::OwnedHandle process(id ? OpenProcess(SYNCHRONIZE, FALSE, id) : nullptr);
     const HANDLE handle = process.get();
     while (!reply.Received()) {
         const DWORD woke = handle ? MsgWaitForMultipleObjects(1, &handle, FALSE, 1000, QS_ALLINPUT)

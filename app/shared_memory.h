@@ -1,16 +1,13 @@
 #pragma once
 // A named block of memory backed by the page file, shared by every process
 // that opens it by name. It lives until the last process holding it closes it.
-#include "vela/text.h"
+#include "vela/owned.h"
 
 #include <cstddef>
 
 class SharedMemory {
 public:
     explicit SharedMemory(const WString& name);
-    ~SharedMemory();
-    SharedMemory(const SharedMemory&) = delete;
-    SharedMemory& operator=(const SharedMemory&) = delete;
 
     // Opens an existing block; false when no block of this name exists.
     bool Open();
@@ -23,8 +20,6 @@ public:
     bool Write(const void* source, size_t count);
 
 private:
-    void Close();
-
-    HANDLE handle_ = nullptr;
+    vela::OwnedHandle handle_;
     const WString name_;
 };

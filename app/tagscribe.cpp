@@ -13,29 +13,10 @@
 #include "vela/ui/edit_box.h"
 #include "vela/ui/tool_tip.h"
 
-#include <objbase.h>
-
 #include <cstring>
 #include <utility>
 
 namespace {
-
-// The chooser's new dialog style needs COM on this thread; nested use only
-// counts up and down.
-class ComScope {
-public:
-    ComScope() : result_(CoInitialize(nullptr)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(result_))
-            CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT result_;
-};
 
 const INT32 SettingsVersion = 1;
 // Posted to itself: export the oldest handed-over list.
@@ -262,7 +243,6 @@ void Tagscribe::BrowseFolder()
 {
     if (!ControlsReady())
         return;
-    ComScope com;
     WString chosen;
     if (vela::BrowseForFolder(this, chosen, edits_[DirectoryEdit]->GetText()))
         edits_[DirectoryEdit]->SetText(chosen);
@@ -272,7 +252,6 @@ void Tagscribe::BrowseFileName()
 {
     if (!ControlsReady())
         return;
-    ComScope com;
     WString chosen;
     if (!vela::BrowseForFolder(this, chosen, edits_[DirectoryEdit]->GetText()))
         return;

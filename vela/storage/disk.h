@@ -138,9 +138,10 @@ public:
     // name or link (ERROR_SHARING_VIOLATION; a null source protects
     // nothing), any existing file with Existing::Keep (ERROR_FILE_EXISTS), a
     // read-only file or one that is no regular file (ERROR_ACCESS_DENIED), one
-    // that other hard links share (kErrorHardLinked). A failure leaves
-    // neither an output nor a partial file. `source`, when given, comes from
-    // this disk's OpenTrack.
+    // that other hard links share (kErrorHardLinked); CheckFoundOutput
+    // (output_rules.h) judges a file found at the name for every disk. A
+    // failure leaves neither an output nor a partial file. `source`, when
+    // given, comes from this disk's OpenTrack.
     // What the user set on a file that is replaced stays: the new file gets
     // its permissions (on Windows its attributes and security), its group
     // where the process may set it and, as root, its owner, all before it

@@ -12,16 +12,11 @@
 #include <stdexcept>
 
 namespace vela {
-
 namespace {
 
 struct LocalFreeDeleter {
     void operator()(WCHAR* text) const { LocalFree(text); }
 };
-
-} // namespace
-
-namespace {
 
 // The system's message exactly as it comes, line break included.
 WString MessageOf(DWORD error)

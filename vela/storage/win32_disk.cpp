@@ -1,12 +1,14 @@
+// Win32Disk: the disk through the Win32 calls alone.
 #include "vela/storage/disk.h"
+
+#include "vela/owned.h"
+#include "vela/storage/output_rules.h"
 
 #include <algorithm>
 #include <string>
 
 namespace vela {
 namespace {
-
-Disk* current = nullptr;  // see CurrentDisk
 
 // The longest path the wide file calls take.
 constexpr DWORD kLongPath = 32768;
@@ -23,23 +25,16 @@ public:
         : handle_(FindFirstFileW(query.c_str(), &first_)), hasFirst_(true)
     {
     }
-    ~Win32Entries() override
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    Win32Entries(const Win32Entries&) = delete;
-    Win32Entries& operator=(const Win32Entries&) = delete;
 
     bool Next(FoundEntry& entry) override
     {
-        if (handle_ == INVALID_HANDLE_VALUE)
+        if (!handle_)
             return false;
         WIN32_FIND_DATAW data;
         if (hasFirst_) {
             hasFirst_ = false;
             data = first_;
-        } else if (!FindNextFileW(handle_, &data)) {
+        } else if (!FindNextFileW(handle_.get(), &data)) {
             return false;
         }
         entry.name = data.cFileName;
@@ -52,7 +47,7 @@ public:
 
 private:
     WIN32_FIND_DATAW first_;
-    HANDLE handle_;
+    OwnedFindHandle handle_;
     bool hasFirst_;
 };
 
@@ -60,43 +55,36 @@ private:
 class Win32File : public DiskFile {
 public:
     explicit Win32File(HANDLE handle) : handle_(handle) {}
-    ~Win32File() override
-    {
-        if (IsOpen())
-            CloseHandle(handle_);
-    }
-    Win32File(const Win32File&) = delete;
-    Win32File& operator=(const Win32File&) = delete;
 
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(handle_); }
 
     bool Read(void* destination, DWORD count, DWORD& done) override
     {
-        return ReadFile(handle_, destination, count, &done, nullptr) != FALSE;
+        return ReadFile(handle_.get(), destination, count, &done, nullptr) != FALSE;
     }
 
     bool Write(const void* source, DWORD count, DWORD& done) override
     {
-        return WriteFile(handle_, source, count, &done, nullptr) != FALSE;
+        return WriteFile(handle_.get(), source, count, &done, nullptr) != FALSE;
     }
 
     void MoveTo(uint64_t position) override
     {
         LARGE_INTEGER where;
         where.QuadPart = static_cast<LONGLONG>(position);
-        SetFilePointerEx(handle_, where, nullptr, FILE_BEGIN);
+        SetFilePointerEx(handle_.get(), where, nullptr, FILE_BEGIN);
     }
 
     uint64_t Size() override
     {
         DWORD high = 0;
-        DWORD low = GetFileSize(handle_, &high);
+        DWORD low = GetFileSize(handle_.get(), &high);
         return Combine(high, low);
     }
 
     bool Identify(BY_HANDLE_FILE_INFORMATION& info) const
     {
-        return IsOpen() && GetFileInformationByHandle(handle_, &info);
+        return IsOpen() && GetFileInformationByHandle(handle_.get(), &info);
     }
 
     // The path of the file itself, every link followed (as the handle was
@@ -105,7 +93,7 @@ public:
     WString FinalPath(const WString& fallback) const
     {
         WString final(kLongPath, 0);
-        const DWORD length = IsOpen() ? GetFinalPathNameByHandleW(handle_, &final[0], kLongPath,
+        const DWORD length = IsOpen() ? GetFinalPathNameByHandleW(handle_.get(), &final[0], kLongPath,
                                                                   FILE_NAME_NORMALIZED)
                                       : 0;
         if (length == 0 || length >= kLongPath)
@@ -122,28 +110,20 @@ public:
 
     // Closes the file first when asked to, so that the caller can then
     // remove or rename it.
-    bool Close()
-    {
-        const bool closed = CloseHandle(handle_) != FALSE;
-        handle_ = INVALID_HANDLE_VALUE;
-        return closed;
-    }
+    bool Close() { return handle_.Close(); }
 
 private:
-    HANDLE handle_;
+    OwnedFileHandle handle_;
 };
 
 // A track read through Win32 calls; identity from the open handle.
 class Win32Track : public Track {
 public:
-    Win32Track(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info)
+    Win32Track(OwnedFileHandle handle, const BY_HANDLE_FILE_INFORMATION& info)
         : Track(Combine(info.nFileSizeHigh, info.nFileSizeLow), IdentityOf(info)),
-          handle_(handle)
+          handle_(std::move(handle))
     {
     }
-    ~Win32Track() override { CloseHandle(handle_); }
-    Win32Track(const Win32Track&) = delete;
-    Win32Track& operator=(const Win32Track&) = delete;
 
     static FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info)
     {
@@ -160,7 +140,7 @@ public:
             where.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
             const DWORD piece = static_cast<DWORD>(std::min<size_t>(count - done, 1u << 30));
             DWORD got = 0;
-            if (!ReadFile(handle_, at + done, piece, &got, &where))
+            if (!ReadFile(handle_.get(), at + done, piece, &got, &where))
                 return GetLastError() == ERROR_HANDLE_EOF ? static_cast<int64_t>(done) : -1;
             if (got == 0)
                 break;
@@ -172,7 +152,7 @@ public:
     void WillRead() override {}
 
 private:
-    HANDLE handle_;
+    OwnedFileHandle handle_;
 };
 
 HANDLE OpenHandle(const WString& path, DWORD access, DWORD share, DWORD disposition,
@@ -211,21 +191,20 @@ bool MoveIntoPlace(const WString& partial, const WString& final, bool replacing)
                         nullptr) != FALSE;
 }
 
-OutputResult Fail(DWORD error)
+FoundOutput FoundOf(const BY_HANDLE_FILE_INFORMATION& output)
 {
-    SetLastError(error);
-    return OutputResult::Failed;
+    return {(output.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0,
+            Win32Track::IdentityOf(output), Combine(output.nFileSizeHigh, output.nFileSizeLow),
+            output.nNumberOfLinks};
 }
 
-// Whether the file holds exactly `bytes`, its size already known to match.
-bool Holds(const WString& path, const std::string& bytes)
+// The first bytes of the file at `path`, in one read.
+int64_t ReadHead(const WString& path, char* destination, size_t count)
 {
     Win32File file(OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               OPEN_EXISTING));
-    std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
     DWORD done = 0;
-    return file.IsOpen() && file.Read(&held[0], static_cast<DWORD>(held.size()), done) &&
-           held.compare(0, done, bytes) == 0 && done == bytes.size();
+    return file.IsOpen() && file.Read(destination, static_cast<DWORD>(count), done) ? done : -1;
 }
 
 class Win32 : public Disk {
@@ -247,18 +226,19 @@ public:
             SetLastError(path.empty() ? ERROR_PATH_NOT_FOUND : ERROR_INVALID_NAME);
             return nullptr;
         }
-        const HANDLE handle =
-            OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-        if (handle == INVALID_HANDLE_VALUE)
+        OwnedFileHandle handle(
+            OpenHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+        if (!handle)
             return nullptr;
         BY_HANDLE_FILE_INFORMATION info = {};
-        if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+        if (GetFileType(handle.get()) != FILE_TYPE_DISK ||
+            !GetFileInformationByHandle(handle.get(), &info) ||
             (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            CloseHandle(handle);
+            handle.reset();
             SetLastError(ERROR_ACCESS_DENIED);
             return nullptr;
         }
-        return std::make_unique<Win32Track>(handle, info);
+        return std::make_unique<Win32Track>(std::move(handle), info);
     }
 
     // The partial file is kept from others (no sharing) while it is written.
@@ -276,7 +256,9 @@ public:
         WString final = path;
         const bool found = oldFile.Identify(output);
         if (found) {
-            const OutputResult checked = Check(output, source, existing, path, bytes);
+            const OutputResult checked = CheckFoundOutput(
+                FoundOf(output), source, existing, bytes,
+                [&path](char* to, size_t count) { return ReadHead(path, to, count); });
             if (checked != OutputResult::Written)
                 return checked;
             final = oldFile.FinalPath(path);
@@ -315,25 +297,6 @@ public:
     {
         return std::make_unique<Win32Entries>(base + pattern);
     }
-
-private:
-    // The rules for an output whose name exists: Written means "go on".
-    static OutputResult Check(const BY_HANDLE_FILE_INFORMATION& output, const Track* source,
-                              Existing existing, const WString& path, const std::string& bytes)
-    {
-        if (existing == Existing::Keep)
-            return Fail(ERROR_FILE_EXISTS);
-        if (output.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
-            return Fail(ERROR_ACCESS_DENIED);
-        if (source && source->Identity() == Win32Track::IdentityOf(output))
-            return Fail(ERROR_SHARING_VIOLATION);
-        if (Combine(output.nFileSizeHigh, output.nFileSizeLow) == bytes.size() &&
-            Holds(path, bytes))
-            return OutputResult::Unchanged;
-        if (output.nNumberOfLinks > 1)
-            return Fail(kErrorHardLinked);
-        return OutputResult::Written;
-    }
 };
 
 } // namespace
@@ -347,18 +310,6 @@ Disk& Win32Disk()
 {
     static Win32 disk;
     return disk;
-}
-
-Disk& CurrentDisk()
-{
-    if (current == nullptr)
-        current = &DefaultDisk();
-    return *current;
-}
-
-void UseDisk(Disk& disk)
-{
-    current = &disk;
 }
 
 } // namespace vela

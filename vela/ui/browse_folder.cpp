@@ -1,14 +1,29 @@
 #include "vela/ui/browse_folder.h"
 
+#include "vela/owned.h"
 #include "vela/ui/window.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
 namespace vela {
+namespace {
+
+// The chooser's new dialog style needs COM on this thread. What is owned is
+// the initialisation: each CoInitialize that succeeds (nested ones too, which
+// only count up) is owed one CoUninitialize.
+struct ComInitialization {
+    using Handle = bool;
+    static bool None() { return false; }
+    static bool Close(bool)
+    {
+        CoUninitialize();
+        return true;
+    }
+};
 
 // Runs inside the chooser's own modal loop; no exception may leave it.
-static int CALLBACK BrowseCallback(HWND chooser, UINT msg, LPARAM, LPARAM data)
+int CALLBACK BrowseCallback(HWND chooser, UINT msg, LPARAM, LPARAM data)
 {
     if (msg != BFFM_INITIALIZED)
         return 0;
@@ -31,6 +46,8 @@ static int CALLBACK BrowseCallback(HWND chooser, UINT msg, LPARAM, LPARAM data)
     return 0;
 }
 
+} // namespace
+
 bool BrowseForFolder(Window* owner, WString& result, const WString& initial)
 {
     WCHAR buffer[MAX_PATH] = {};
@@ -40,6 +57,7 @@ bool BrowseForFolder(Window* owner, WString& result, const WString& initial)
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     info.lpfn = BrowseCallback;
     info.lParam = reinterpret_cast<LPARAM>(initial.c_str());
+    const Owned<ComInitialization> com(SUCCEEDED(CoInitialize(nullptr)));
     LPITEMIDLIST pidl = SHBrowseForFolderW(&info);
     if (!pidl)
         return false;

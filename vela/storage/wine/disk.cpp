@@ -1,41 +1,18 @@
+// WineDisk, the default disk under Winelib: tracks read and outputs written
+// with Unix calls on the Unix names that names.cpp finds, the rest handed to
+// Win32Disk.
+#include "vela/storage/output_rules.h"
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
 namespace vela {
 namespace {
-
-// A descriptor closed when it goes out of scope, or by Close, which says
-// whether the data reached the file system.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int Get() const { return fd_; }
-    bool Close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 // The Win32 error a failed Unix write or rename stands for.
 DWORD ErrorOf(int error)
@@ -46,12 +23,6 @@ DWORD ErrorOf(int error)
     case EACCES: case EPERM: case EROFS: return ERROR_ACCESS_DENIED;
     default: return ERROR_WRITE_FAULT;
     }
-}
-
-OutputResult Fail(DWORD error)
-{
-    SetLastError(error);
-    return OutputResult::Failed;
 }
 
 // Like WriteFile on a disk file: everything, or a failure.
@@ -71,16 +42,15 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-// Whether the file holds exactly `bytes`, its size already known to match.
-bool Holds(const std::string& path, const std::string& bytes)
+// The first bytes of the file at `path`, in one read.
+int64_t ReadHead(const std::string& path, char* destination, size_t count)
 {
     const Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    std::string held(bytes.size() + 1, 0);  // one more, to see a file that grew
     ssize_t got;
     do
-        got = fd.Get() < 0 ? -1 : read(fd.Get(), &held[0], held.size());
+        got = fd ? read(fd.get(), destination, count) : -1;
     while (got < 0 && errno == EINTR);
-    return got == static_cast<ssize_t>(bytes.size()) && held.compare(0, got, bytes) == 0;
+    return got;
 }
 
 std::string PartialName(const std::string& path)
@@ -127,13 +97,10 @@ bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing
 // A track read with Unix calls; its identity is what fstat says.
 class UnixTrack : public Track {
 public:
-    UnixTrack(int fd, const struct stat& info)
-        : Track(static_cast<uint64_t>(info.st_size), IdentityOf(info)), fd_(fd)
+    UnixTrack(Descriptor fd, const struct stat& info)
+        : Track(static_cast<uint64_t>(info.st_size), IdentityOf(info)), fd_(std::move(fd))
     {
     }
-    ~UnixTrack() override { close(fd_); }
-    UnixTrack(const UnixTrack&) = delete;
-    UnixTrack& operator=(const UnixTrack&) = delete;
 
     static FileIdentity IdentityOf(const struct stat& info)
     {
@@ -145,7 +112,7 @@ public:
         auto* at = static_cast<char*>(destination);
         size_t done = 0;
         while (done < count) {
-            const ssize_t got = pread(fd_, at + done, count - done, static_cast<off_t>(offset + done));
+            const ssize_t got = pread(fd_.get(), at + done, count - done, static_cast<off_t>(offset + done));
             if (got < 0 && errno == EINTR)
                 continue;
             if (got < 0)
@@ -164,14 +131,22 @@ public:
     {
         constexpr off_t kHead = 256 * 1024, kTail = 4096;
         const off_t size = static_cast<off_t>(Size());
-        posix_fadvise(fd_, 0, std::min(size, kHead), POSIX_FADV_WILLNEED);
+        posix_fadvise(fd_.get(), 0, std::min(size, kHead), POSIX_FADV_WILLNEED);
         if (size > kHead)
-            posix_fadvise(fd_, std::max(kHead, size - kTail), 0, POSIX_FADV_WILLNEED);
+            posix_fadvise(fd_.get(), std::max(kHead, size - kTail), 0, POSIX_FADV_WILLNEED);
     }
 
 private:
-    int fd_;
+    Descriptor fd_;
 };
+
+// A pipe would stall the open until someone reads it, and a device is no
+// place for a text file; Wine calls a file that nobody may write read-only.
+FoundOutput FoundOf(const struct stat& info)
+{
+    return {S_ISREG(info.st_mode) && (info.st_mode & 0222) != 0, UnixTrack::IdentityOf(info),
+            static_cast<uint64_t>(info.st_size), static_cast<uint64_t>(info.st_nlink)};
+}
 
 // Wine's own conversion of the name, for paths whose Unix names this disk
 // does not compose itself.
@@ -184,8 +159,8 @@ std::unique_ptr<Track> OpenByWineName(const WString& path)
     }
     bool missing = false;
     struct stat info;
-    const int fd = OpenRegular(unixPath.c_str(), false, missing, &info);
-    return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
+    Descriptor fd = OpenRegular(unixPath.c_str(), false, missing, &info);
+    return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
 }
 
 // Whether the output, found as Wine finds it, is the source track's file:
@@ -222,8 +197,8 @@ public:
         struct stat info;
         const std::string exact = ExactUnixPath(path);
         bool missing = true;
-        int fd = exact.empty() ? -1 : OpenRegular(exact, false, missing, &info);
-        if (fd < 0 && missing) {
+        Descriptor fd = exact.empty() ? Descriptor() : OpenRegular(exact, false, missing, &info);
+        if (!fd && missing) {
             const UnixName name = FindUnixName(path);
             if (name.state == UnixName::Unknown)
                 return OpenByWineName(path);
@@ -232,7 +207,7 @@ public:
             else
                 SetLastError(ERROR_FILE_NOT_FOUND);
         }
-        return fd < 0 ? nullptr : std::make_unique<UnixTrack>(fd, info);
+        return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
     }
 
     // The output's name as found in any letter case is replaced, a new one
@@ -253,30 +228,21 @@ public:
             IsProgramName(name.path))
             return ByWin32(path, source, existing, bytes);
         if (found) {
-            if (existing == Existing::Keep)
-                return Fail(ERROR_FILE_EXISTS);
-            // A pipe would stall the open until someone reads it, and a
-            // device is no place for a text file; Wine calls a file that
-            // nobody may write read-only.
-            if (!S_ISREG(name.info.st_mode) || (name.info.st_mode & 0222) == 0)
-                return Fail(ERROR_ACCESS_DENIED);
-            if (source && source->Identity() == UnixTrack::IdentityOf(name.info))
-                return Fail(ERROR_SHARING_VIOLATION);
-            if (static_cast<uint64_t>(name.info.st_size) == bytes.size() &&
-                Holds(name.path, bytes))
-                return OutputResult::Unchanged;
-            if (name.info.st_nlink > 1)
-                return Fail(kErrorHardLinked);
+            const OutputResult checked = CheckFoundOutput(
+                FoundOf(name.info), source, existing, bytes,
+                [&name](char* to, size_t count) { return ReadHead(name.path, to, count); });
+            if (checked != OutputResult::Written)
+                return checked;
         }
         const std::string partial = PartialName(name.path);
         // Private until it has the old file's permissions: its text is the
         // old file's successor.
         Descriptor fd(CreatePartial(partial, found ? 0600 : 0666));
-        if (fd.Get() < 0)
+        if (!fd)
             return ByWin32(path, source, existing, bytes);
         if (found)
-            CarryOwnership(fd.Get(), name.info);
-        if (WriteAll(fd.Get(), bytes) && fd.Close() &&
+            CarryOwnership(fd.get(), name.info);
+        if (WriteAll(fd.get(), bytes) && fd.Close() &&
             MoveIntoPlace(partial, name.path, existing)) {
             NoteWritten(name);
             return OutputResult::Written;
@@ -342,18 +308,18 @@ DWORD OpenError(int unixError)
     }
 }
 
-int OpenRegular(const std::string& unixPath, bool writing, bool& missing, struct stat* found)
+Descriptor OpenRegular(const std::string& unixPath, bool writing, bool& missing,
+                       struct stat* found)
 {
-    const int fd = open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
-    missing = fd < 0 && errno == ENOENT;
-    if (fd < 0)
+    Descriptor fd(open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC));
+    missing = !fd && errno == ENOENT;
+    if (!fd)
         SetLastError(OpenError(errno));
     struct stat ignored;
     struct stat& info = found ? *found : ignored;
-    if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        close(fd);
+    if (fd && (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+        fd.reset();
         SetLastError(ERROR_ACCESS_DENIED);  // as CreateFileW on a folder
-        return -1;
     }
     return fd;
 }
@@ -372,6 +338,11 @@ Disk& WineDisk()
 {
     static Wine disk;
     return disk;
+}
+
+Disk& DefaultDisk()
+{
+    return WineDisk();
 }
 
 } // namespace vela

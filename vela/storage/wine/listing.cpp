@@ -1,10 +1,9 @@
+// A plain folder listed with readdir and stat, as Wine lists it for "*".
 #include "vela/storage/wine/names.h"
 
 #include "vela/code_page.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -93,7 +92,7 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details detail
     if (snapshot == nullptr)
         return nullptr;  // Win32 tells why, or shows the names as Wine does
     // Held open for stat calls relative to it.
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    const FolderStream dir(opendir(folder.c_str()));
     if (!dir)
         return nullptr;
 

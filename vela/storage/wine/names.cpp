@@ -1,8 +1,9 @@
+// The Unix names of Windows paths: Wine's conversion (UnixPathOf), and for
+// plain paths each folder converted once and read once for lookups in any
+// letter case.
 #include "vela/storage/wine/names.h"
 
 #include "vela/code_page.h"
-
-#include <dirent.h>
 
 #include <cerrno>
 #include <ctime>
@@ -115,7 +116,7 @@ private:
     {
         Forget();
         clock_gettime(CLOCK_REALTIME_COARSE, &readAt_);
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(unixPath.c_str()), closedir);
+        const FolderStream dir(opendir(unixPath.c_str()));
         if (!dir)
             return false;
         while (const dirent* entry = readdir(dir.get())) {

@@ -11,14 +11,33 @@
 // else (relative, device and short 8.3 names, trailing dots or spaces, names
 // Wine rewrites, paths at the 260-character limit) is left to the Win32
 // calls, so that their results stay Wine's own.
+#include "vela/owned.h"
 #include "vela/storage/disk.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
 namespace vela {
+
+// Owners of what the Unix calls open: a file descriptor and a folder stream.
+struct DescriptorKind {
+    using Handle = int;
+    static int None() { return -1; }
+    static bool Close(int fd) { return ::close(fd) == 0; }
+};
+
+struct FolderStreamKind {
+    using Handle = DIR*;
+    static DIR* None() { return nullptr; }
+    static bool Close(DIR* folder) { return closedir(folder) == 0; }
+};
+
+using Descriptor = Owned<DescriptorKind>;
+using FolderStream = Owned<FolderStreamKind>;
 
 // One name, seen in place: one that Wine maps to the same Unix name and shows
 // unchanged in a listing.
@@ -84,12 +103,12 @@ void NoteWritten(const UnixName& name);
 // then asks Win32.
 std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details);
 
-// A descriptor on a regular file, or -1. A folder is no file to read, and a
+// A descriptor on a regular file, or none. A folder is no file to read, and a
 // pipe would stall the open, so it is opened without waiting and checked
 // before use (for a regular file the flag changes nothing). `missing` tells
 // that nothing has the name as spelt; `found`, when given, receives its stat.
-int OpenRegular(const std::string& unixPath, bool writing, bool& missing,
-                struct stat* found = nullptr);
+Descriptor OpenRegular(const std::string& unixPath, bool writing, bool& missing,
+                       struct stat* found = nullptr);
 
 // Puts the permission bits, group and (as root) owner of `old` on the open
 // file, as far as the process may; see Disk::WriteOutput.

@@ -1,7 +1,7 @@
+// The Unix permissions, group and owner that a replaced file passes on.
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace vela {
 
@@ -24,11 +24,9 @@ void KeepOwnership(const WString& old, const WString& partial)
     const std::string partialPath = UnixPathOf(partial);
     struct stat info;
     if (!oldPath.empty() && !partialPath.empty() && stat(oldPath.c_str(), &info) == 0) {
-        const int fd = open(partialPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            CarryOwnership(fd, info);
-            close(fd);
-        }
+        const Descriptor fd(open(partialPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+        if (fd)
+            CarryOwnership(fd.get(), info);
     }
 }
 
