@@ -34,7 +34,7 @@ while [ $# -gt 0 ]; do
     --albums) albums="$2"; shift 2 ;;
     --rounds) rounds="$2"; shift 2 ;;
     --build) build="$2"; shift 2 ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "cold.sh: unknown argument: $1 (try --help)" >&2; exit 2 ;;
   esac
 done
