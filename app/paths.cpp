@@ -85,10 +85,16 @@ WString ModulePath()
     }
 }
 
-// Up to the first NUL, as the platform's own string calls read it.
+// Up to the first NUL, as the platform's own string calls read it. Every
+// ANSI code page, UTF-8 too, holds ASCII as ASCII, and most lyrics are
+// ASCII: those need no conversion call.
 std::string ToAnsi(const WString& text)
 {
+    const WCHAR* begin = text.c_str();
+    const WCHAR* end = begin + std::char_traits<WCHAR>::length(begin);
+    if (std::all_of(begin, end, [](WCHAR c) { return c < 0x80; }))
+        return std::string(begin, end);
     std::string bytes;
-    vela::FromWide(CP_ACP, text.c_str(), std::char_traits<WCHAR>::length(text.c_str()), bytes);
+    vela::FromWide(CP_ACP, begin, static_cast<size_t>(end - begin), bytes);
     return bytes;
 }

@@ -65,14 +65,23 @@ Mp3Tag::TrackLyrics Mp3Tag::ReadLyrics() const
     const id3_ucs4_t* text = LyricsText(lyrics_);
     if (text == nullptr)
         return lyrics;
-    std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
-    if (!copy)
-        return lyrics;  // out of memory: no lyrics rather than a failure
-    const id3_utf16_t* begin = copy.get();
-    const id3_utf16_t* end = begin;
-    while (*end != 0)
+    // Characters of the Basic Multilingual Plane are their own UTF-16; the
+    // tag library encodes the rest (and replaces what is no character).
+    const id3_ucs4_t* end = text;
+    while (*end != 0 && *end < 0x10000)
         ++end;
-    lyrics.text.assign(begin, end);
+    if (*end == 0) {
+        lyrics.text.assign(text, end);
+    } else {
+        std::unique_ptr<id3_utf16_t, FreeDeleter> copy(id3_ucs4_utf16duplicate(text));
+        if (!copy)
+            return lyrics;  // out of memory: no lyrics rather than a failure
+        const id3_utf16_t* begin = copy.get();
+        const id3_utf16_t* utf16End = begin;
+        while (*utf16End != 0)
+            ++utf16End;
+        lyrics.text.assign(begin, utf16End);
+    }
     // Text flagged ISO-8859-1 is often UTF-8 or ANSI in fact.
     const id3_field* encoding = id3_frame_field(lyrics_.frame, 0);
     WString legacy;
