@@ -19,6 +19,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+/* The parts the program's own read-ahead asks for (WillRead in
+ * vela/storage/wine/disk.cpp). */
 enum { kHead = 256 * 1024, kTail = 4096, kMaxDepth = 64 };
 static const long long kBudget = 512LL * 1024 * 1024;
 static long long hinted;

@@ -4,7 +4,8 @@
 // WillRead): while one track is read, the kernel fetches the next ones, and
 // a run over files not yet in memory goes at the disk's pace on one thread.
 // Each file is opened once, in the list's order, and handed over at its
-// turn; at most kTracksAhead are held meanwhile.
+// turn; at most kTracksAhead + 1 are open at once, the one handed over
+// included (the caller's previous track aside, if it still holds it).
 #include "vela/storage/disk.h"
 
 #include <deque>

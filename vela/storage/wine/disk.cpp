@@ -126,7 +126,8 @@ public:
 
     // The reader takes the head in one read and the last bytes in another
     // (see TrackBytes); asking for a little more than it reads of the head
-    // costs nothing and covers a tag with a small picture.
+    // costs nothing and covers a tag with a small picture. The launcher's
+    // read-ahead (scripts/prefetch.c) asks for the same parts.
     void WillRead() override
     {
         constexpr off_t kHead = 256 * 1024, kTail = 4096;
@@ -159,7 +160,7 @@ std::unique_ptr<Track> OpenByWineName(const WString& path)
     }
     bool missing = false;
     struct stat info;
-    Descriptor fd = OpenRegular(unixPath.c_str(), false, missing, &info);
+    Descriptor fd = OpenRegular(unixPath, missing, &info);
     return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
 }
 
@@ -197,13 +198,13 @@ public:
         struct stat info;
         const std::string exact = ExactUnixPath(path);
         bool missing = true;
-        Descriptor fd = exact.empty() ? Descriptor() : OpenRegular(exact, false, missing, &info);
+        Descriptor fd = exact.empty() ? Descriptor() : OpenRegular(exact, missing, &info);
         if (!fd && missing) {
             const UnixName name = FindUnixName(path);
             if (name.state == UnixName::Unknown)
                 return OpenByWineName(path);
             if (name.state == UnixName::Found)
-                fd = OpenRegular(name.path, false, missing, &info);
+                fd = OpenRegular(name.path, missing, &info);
             else
                 SetLastError(ERROR_FILE_NOT_FOUND);
         }
@@ -308,10 +309,9 @@ DWORD OpenError(int unixError)
     }
 }
 
-Descriptor OpenRegular(const std::string& unixPath, bool writing, bool& missing,
-                       struct stat* found)
+Descriptor OpenRegular(const std::string& unixPath, bool& missing, struct stat* found)
 {
-    Descriptor fd(open(unixPath.c_str(), (writing ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC));
+    Descriptor fd(open(unixPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     missing = !fd && errno == ENOENT;
     if (!fd)
         SetLastError(OpenError(errno));

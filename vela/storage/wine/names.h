@@ -103,12 +103,11 @@ void NoteWritten(const UnixName& name);
 // then asks Win32.
 std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details);
 
-// A descriptor on a regular file, or none. A folder is no file to read, and a
+// A descriptor for reading a regular file, or none. A folder is no file to read, and a
 // pipe would stall the open, so it is opened without waiting and checked
 // before use (for a regular file the flag changes nothing). `missing` tells
 // that nothing has the name as spelt; `found`, when given, receives its stat.
-Descriptor OpenRegular(const std::string& unixPath, bool writing, bool& missing,
-                       struct stat* found = nullptr);
+Descriptor OpenRegular(const std::string& unixPath, bool& missing, struct stat* found = nullptr);
 
 // Puts the permission bits, group and (as root) owner of `old` on the open
 // file, as far as the process may; see Disk::WriteOutput.
