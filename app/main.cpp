@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/hand_over.h"
 #include "app/instance_block.h"
+#include "app/run_options.h"
 #include "app/tagscribe.h"
 #include "res/resource.h"
 #include "vela/storage/file.h"
@@ -61,6 +62,7 @@ int Run(HINSTANCE instance, const WCHAR* commandLine)
     vela::KeepFreedMemoryForReuse();
 
     const bool interactive = arguments.empty();
+    const RunOptions runOptions = interactive ? RunOptions() : RunOptionsFromEnvironment();
     SharedMemory block(InstanceBlockName);
     if (block.Open()) {
         // A user's dialog is open. A start without paths brings it forward;
@@ -74,15 +76,20 @@ int Run(HINSTANCE instance, const WCHAR* commandLine)
                 vela::BringToFront(running);
             return 0;
         }
-        if (running && IsWindow(running)) {
+        // A batch with options of its own runs with them, beside the
+        // dialog, rather than have the dialog export with the options it
+        // shows.
+        if (running && IsWindow(running) && !runOptions.Any()) {
             BatchConsole console;
             return HandOverToDialog(running, arguments, console);
         }
     }
 
     auto dialog = std::make_unique<Tagscribe>(arguments);
-    if (!interactive)
+    if (!interactive) {
+        dialog->RunWith(runOptions);
         return RunBatch(std::move(dialog));
+    }
     const bool created = dialog->Create(IDD_TAGSCRIBE);
     // Only a dialog the user sees is published. A batch run's window is
     // hidden and gone as soon as its export ends, so a start that deferred to
