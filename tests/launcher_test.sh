@@ -94,6 +94,50 @@ touch -d '2000-01-01' "$stamp"
 launch samples/english
 check "settings in place are not applied again" [ "$(stat -c %Y "$stamp")" = "$(date -d 2000-01-01 +%s)" ]
 
+# Each option of a batch against its twin: the same value saved as the dialog
+# saves it. Both give the same files, byte for byte, and neither batch makes
+# or changes the settings file.
+settings="$work/build/tagscribe.dat"
+library() {  # a fresh two-level library in $work/lib, and an empty $work/texts
+  rm -rf "$work/lib" "$work/texts" && mkdir -p "$work/lib/Album" "$work/texts"
+  cp "$top/samples/english/"*.mp3 "$work/lib/" && cp "$top/samples/japanese/"*.mp3 "$work/lib/Album/"
+  printf 'cover' > "$work/lib/cover.jpg"
+}
+outputs() {  # every file but the tracks, with its bytes' digest
+  (cd "$work" && find lib texts -type f ! -name '*.mp3' ! -name cover.jpg -exec md5sum {} + | sort)
+}
+twin() {  # twin NAME "OPTIONS" KEY=VALUE...
+  local name="$1" options="$2"; shift 2
+  library; rm -f "$settings"
+  launch $options lib; local rc_given=$? given; given="$(outputs)"
+  check "$name: no settings file made" [ ! -e "$settings" ]
+  library; python3 "$top/tests/support/settings_file.py" "$settings" "$@"
+  local before; before="$(md5sum < "$settings")"
+  launch lib; local rc_saved=$? saved; saved="$(outputs)"
+  check "$name: the saved file is unchanged" [ "$(md5sum < "$settings")" = "$before" ]
+  check "$name: same status as saved ($rc_given)" [ $rc_given -eq $rc_saved ]
+  check "$name: writes something" [ -n "$given" ]
+  [ "$given" = "$saved" ] || { check "$name: the outputs of the saved options" false;
+    diff <(echo "$given") <(echo "$saved") >&2; }
+}
+texts_windows="Z:${work//\//\\}\\texts"
+twin "-r" "-r" SubDirectory=1
+twin "--no-recursive" "--no-recursive" SubDirectory=0
+twin "-o" "-r -o texts" SubDirectory=1 SameDirectory=0 "Directory=$texts_windows"
+twin "--name" "--name=lyrics" SameFileName=0 FileName=lyrics
+twin "-e" "-elrc" Extension=lrc
+twin "--empty" "--empty" EmptyFile=1
+rm -f "$settings"
+# A wrong value is named, and nothing is read or written.
+library
+launch -r --output-dir "$work/none" lib; rc=$?
+check "a missing output folder: status 2" [ $rc -eq 2 ]
+check "a missing output folder is named" contains "$(cat "$work/err")" "tagscribe: --output-dir: no such folder:"
+launch lib -e; rc=$?
+check "a missing value: status 2" [ $rc -eq 2 ]
+check "a missing value is named" contains "$(cat "$work/err")" "tagscribe: -e: a value is missing"
+check "wrong values write nothing" [ -z "$(outputs)" ]
+
 # A display for the dialog below, started before the next batch so that the
 # dialog opens while that batch's display-less desktop is still up.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -136,6 +180,13 @@ check "a batch beside an open dialog is exported by it" \
   [ -s "$work/samples/english/morning-light.txt" ]
 check "the dialog's export is reported" \
   contains "$(cat "$work/err")" "tagscribe: 2 exported, 1 without lyrics, 0 failed"
+
+# A batch with options of its own runs with them beside the open dialog.
+rm -f "$work/samples/english/"*.txt
+launch -e lrc samples/english; rc=$?
+check "a batch with options beside the dialog exits with 0" [ $rc -eq 0 ]
+check "a batch with options beside the dialog uses them" \
+  [ -s "$work/samples/english/morning-light.lrc" ] && [ ! -e "$work/samples/english/morning-light.txt" ]
 
 # A batch right after the dialog closed, while its desktop is still up.
 kill "$dialog_pid"; wait "$dialog_pid" 2>/dev/null; dialog_pid=
