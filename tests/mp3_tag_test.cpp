@@ -549,8 +549,8 @@ void DirtyHeap()
 
 } // namespace
 
-// Plain frame sizes in ID3v2.4 tags, and frames whose unsynchronised data
-// ends in FF 00, which libid3tag reads one byte too far.
+// Plain frame sizes in ID3v2.4 tags, and frames or whole tags whose
+// unsynchronised data ends in FF 00, which libid3tag reads one byte too far.
 TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
 {
     const std::string longText = std::string(300, 'x') + "\r\nend";
@@ -577,12 +577,23 @@ TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
                 tag.unsynchronise = version == 3;
                 cases.push_back({"ends in FF", tag.Bytes(), endsInFF});
             }
+    // Tag-level unsynchronisation whose last frame ends in FF (511 ms is 00 00 01 FF).
+    for (int version : {2, 3}) {
+        mp3::Frame lyrics = mp3::LyricsFrame(version, "ab");
+        mp3::Tag tag = TagWith(version, {lyrics, mp3::SyncedLyricsFrame(version, {{"ab", 511}})});
+        tag.unsynchronise = true;
+        cases.push_back({"whole tag ends in FF 00", tag.Bytes(), "ab"});
+        tag.frames.erase(tag.frames.begin());
+        cases.push_back({"whole tag ends in FF 00, SYLT", tag.Bytes(), "[00:00.51]ab"});
+    }
     mp3::Frame both = mp3::LyricsFrame(4, std::string(200, 'y') + endsInFF);
     both.unsynchronise = true;
     cases.push_back({"both", PlainSizedTag({both}, 0), std::string(200, 'y') + endsInFF});
     TempDir dir;
     for (const Case& c : cases) {
-        DirtyHeap();
-        EXPECT_EQ(LyricsOf(dir, c.bytes + mp3::AudioFrames(1)), c.lyrics) << c.what;
+        for (const std::string& audio : {std::string(), mp3::AudioFrames(1)}) {
+            DirtyHeap();
+            EXPECT_EQ(LyricsOf(dir, c.bytes + audio), c.lyrics) << c.what << audio.size();
+        }
     }
 }

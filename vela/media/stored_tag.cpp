@@ -207,6 +207,23 @@ std::string JoinTag(const StoredTag& tag)
     return bytes + frames;
 }
 
+bool ResynchroniseWholeTag(std::string_view bytes, std::string& readable)
+{
+    const std::string header(bytes.substr(0, 10));
+    std::uint32_t size;
+    if (header.size() < 10 || header.compare(0, 3, "ID3") != 0 || Byte(header, 3) < 2 ||
+        Byte(header, 3) > 3 || !(Byte(header, 5) & kTagUnsynchronised) ||
+        !Syncsafe(header, 6, size) || size < 2 || size > bytes.size() - 10 ||
+        bytes.substr(8 + size, 2) != std::string_view("\xFF\0", 2))
+        return false;
+    const std::string body = Resynchronise(std::string(bytes.substr(10, size)), 0);
+    readable = header.substr(0, 5);
+    readable += static_cast<char>(Byte(header, 5) & ~kTagUnsynchronised);
+    PutSyncsafe(readable, static_cast<std::uint32_t>(body.size()));
+    readable += body;
+    return true;
+}
+
 bool MendUnsynchronisedEnds(StoredTag& tag)
 {
     if (tag.version != 4)

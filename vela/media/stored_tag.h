@@ -5,6 +5,7 @@
 // the copy it writes back goes to id3_tag_parse.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vela {
@@ -33,6 +34,14 @@ bool SplitTag(const std::string& bytes, StoredTag& tag);
 // The tag's bytes again, with standard sizes and no extended header,
 // unsynchronisation or footer at tag level; frame flags stay as they are.
 std::string JoinTag(const StoredTag& tag);
+
+// libid3tag 0.15.1b undoes the tag-level unsynchronisation of an ID3v2.2 or
+// 2.3 tag in a copy of what follows the header and, when that ends in FF 00,
+// reads one byte past the copy: a byte of the C heap then follows the last
+// frame, and any but zero spoils the whole tag. For such a tag, `readable`
+// becomes the same tag with that unsynchronisation undone and its flag
+// cleared, which the library reads as it meant to; false for any other tag.
+bool ResynchroniseWholeTag(std::string_view bytes, std::string& readable);
 
 // libid3tag 0.15.1b reads one byte past an ID3v2.4 frame that carries its
 // own unsynchronisation, is not compressed and whose stored data ends in
