@@ -21,6 +21,18 @@ WString Reason(const ExportFailure& failure)
     }
 }
 
+const WCHAR* Plan(PlannedOutput::Kind kind)
+{
+    switch (kind) {
+    case PlannedOutput::New:
+        return TEXT("would be written (a new file)");
+    case PlannedOutput::Replace:
+        return TEXT("would be written over the file there");
+    default:
+        return TEXT("would be left unchanged (it holds the text already)");
+    }
+}
+
 WString Count(size_t count, const WCHAR* what)
 {
     return DecimalText(count) + TEXT(" ") + what;
@@ -34,6 +46,8 @@ void ForEachReportLine(const ExportReport& report,
     const WString prefix = TEXT("tagscribe: ");
     for (const ExportFailure& failure : report.failures)
         take(prefix + vela::UserPath(failure.path) + TEXT(": ") + Reason(failure) + TEXT("\n"));
+    for (const PlannedOutput& output : report.planned)
+        take(prefix + vela::UserPath(output.path) + TEXT(": ") + Plan(output.kind) + TEXT("\n"));
     // A UTF-8 run loses only what no encoding holds: unpaired surrogates.
     const WString hint = GetACP() == CP_UTF8 ? WString() : WString(TEXT("; --utf8 keeps them"));
     for (const LossyOutput& output : report.lossy) {
@@ -60,6 +74,8 @@ WString SummaryLine(const ExportReport& report)
                       Count(report.failures.size(), TEXT("failed"));
     if (report.unchanged > 0)
         summary += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
+    if (report.dryRun)
+        summary += TEXT(" (a dry run: nothing was written)");
     return summary + TEXT("\n");
 }
 

@@ -25,6 +25,17 @@ struct LossyOutput {
     CodePageLoss loss;
 };
 
+// What a dry run found that a real run would do with one output it writes.
+struct PlannedOutput {
+    enum Kind {
+        New,       // written where no file is
+        Replace,   // written over the file there
+        Unchanged  // left alone: it holds the text already
+    };
+    WString path;
+    Kind kind;
+};
+
 struct ExportReport {
     size_t exported = 0;       // outputs that hold lyrics, written or already so
     size_t unchanged = 0;      // of those, outputs that held them already
@@ -33,14 +44,20 @@ struct ExportReport {
     std::vector<LossyOutput> lossy;
     // Outputs of synchronised lyrics written without their times.
     WStringList untimed;
+    // A dry run: nothing was written, and each output that a real run would
+    // write is here, in the order of the tracks; the counts are the real
+    // run's.
+    bool dryRun = false;
+    std::vector<PlannedOutput> planned;
 
     // 0 when nothing failed, else 1.
     int ExitStatus() const { return failures.empty() ? 0 : 1; }
 };
 
 // The report as a batch prints it, one "tagscribe: ..." line each, ending in
-// a line feed: every failure with its reason, every lossy output, every
-// output without the times of its synchronised lyrics, then the summary.
+// a line feed: every failure with its reason, what a dry run would do with
+// each other output, every lossy output, every output without the times of
+// its synchronised lyrics, then the summary.
 // Paths are shown as the user knows them (see UserPath).
 void ForEachReportLine(const ExportReport& report,
                        const std::function<void(const WString& line)>& take);
