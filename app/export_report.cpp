@@ -17,6 +17,8 @@ WString Reason(const ExportFailure& failure)
         if (failure.error == vela::kErrorHardLinked)
             return TEXT("not written: other hard links share this file and would keep the old "
                         "text");
+        if (failure.error == vela::kErrorForeignLink)
+            return TEXT("not written: a symbolic link owned by another user");
         return vela::SystemText(failure.error);
     }
 }

@@ -473,6 +473,59 @@ TEST_P(DiskWrite, AReplacedOutputKeepsWhatTheUserSet)
         EXPECT_EQ(NamesIn(dir / TEXT("store")), WStringList{TEXT("out.txt")}) << row.name;
     }
 }
+
+// A symbolic link at an output's name is followed only when this user owns
+// it or its owner owns what it names, at every link on the way; a link at
+// the partial file's name is never followed. Another user's links are made
+// as root (lchown). Win32 follows links as Windows does, and Wine 8's
+// DeleteFileW on a link removes the file it names, which the Wine disk
+// spares it.
+TEST_P(DiskWrite, OnlyTrustedLinksAreFollowed)
+{
+    const std::string folder = UnixPath(dir.Path());
+    const std::string victim = folder + "/victim", out = folder + "/out.txt";
+    const uid_t other = 65534;
+    const struct {
+        const char* name;
+        std::vector<std::pair<const char*, const char*>> links;  // made in this order
+        std::vector<const char*> others;  // owned by `other`; "victim" the file
+        DWORD error;  // 0: written, through the links
+    } rows[] = {
+        {"own link", {{"out.txt", "victim"}}, {}, 0},
+        {"own link through own", {{"mid", "victim"}, {"out.txt", "mid"}}, {}, 0},
+        {"another's link", {{"out.txt", "victim"}}, {"out.txt"}, vela::kErrorForeignLink},
+        {"another's link to their file", {{"out.txt", "victim"}}, {"out.txt", "victim"}, 0},
+        {"own link through another's", {{"mid", "victim"}, {"out.txt", "mid"}}, {"mid"},
+         vela::kErrorForeignLink},
+        {"another's folder link on the way", {{"dir", "."}, {"out.txt", "dir/victim"}}, {"dir"},
+         vela::kErrorForeignLink},
+        {"a link at the partial file's name", {{"out.txt.tagscribe-partial", "victim"}}, {}, 0},
+    };
+    const bool win32 = GetParam().disk == &vela::Win32Disk();
+    for (const auto& row : rows) {
+        const bool partial = row.links.back().first != std::string("out.txt");
+        if ((!row.others.empty() && geteuid() != 0) || (win32 && (row.error || partial)))
+            continue;
+        ASSERT_TRUE(WriteBytes(dir / TEXT("victim"), "victim's"));
+        for (const auto& link : row.links)
+            ASSERT_EQ(symlink(link.second, (folder + "/" + link.first).c_str()), 0) << row.name;
+        for (const char* name : row.others)
+            ASSERT_EQ(lchown((folder + "/" + name).c_str(), other, other), 0) << row.name;
+        SetLastError(0);
+        EXPECT_EQ(vela::WriteOutput(dir / TEXT("out.txt"), nullptr, vela::Existing::Replace, "new"),
+                  row.error ? vela::OutputResult::Failed : vela::OutputResult::Written) << row.name;
+        EXPECT_EQ(GetLastError(), row.error ? row.error : GetLastError()) << row.name;
+        EXPECT_EQ(ReadBytes(dir / TEXT("victim")), partial || row.error ? "victim's" : "new")
+            << row.name;
+        struct stat shown = {};
+        EXPECT_TRUE(lstat(out.c_str(), &shown) == 0 && S_ISLNK(shown.st_mode) == !partial)
+            << row.name;
+        for (const WString& name : NamesIn(dir.Path()))
+            DeleteFileW((dir / name).c_str());
+        for (const auto& link : row.links)
+            unlink((folder + "/" + link.first).c_str());
+    }
+}
 #endif
 
 INSTANTIATE_ON_EACH_DISK(DiskWrite);

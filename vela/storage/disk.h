@@ -117,6 +117,10 @@ bool IsPartialOutput(const WString& name);
 // in place would lose the guarantee that it is complete or absent. An
 // application-defined code (bit 29), so no system error is taken for it.
 constexpr DWORD kErrorHardLinked = 0x20000000 | 0x28;
+// WriteOutput's refusal of a symbolic link at the output's name that may not
+// be followed: one that another user owns and that names something its owner
+// does not own (see FollowTrustedLinks in wine/links.h). Also bit 29.
+constexpr DWORD kErrorForeignLink = 0x20000000 | 0x29;
 
 // Paths are Windows paths; one with a NUL inside names no file. Every call
 // keeps the last error as the Win32 calls set it.
@@ -147,12 +151,15 @@ public:
     // where the process may set it and, as root, its owner, all before it
     // takes the name; a new file gets what the platform gives new files. A
     // symbolic link stays as it is and the file it names is replaced (see
-    // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND).
+    // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND),
+    // and under Winelib so is one that another user owns, unless its owner
+    // also owns what it names (kErrorForeignLink). On Windows links are
+    // followed as the system follows them.
     virtual OutputResult WriteOutput(const WString& path, const Track* source,
                                      Existing existing, const std::string& bytes) = 0;
     // The file that writing an output at `path` replaces: `path` itself, or
     // for a symbolic link the file it names, through every link. `path`
-    // when it names nothing or cannot be followed.
+    // when it names nothing or may not or cannot be followed.
     virtual WString FinalPath(const WString& path) = 0;
     // FindFirstFileW on base + pattern, base ending in a backslash.
     virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,

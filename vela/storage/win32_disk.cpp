@@ -175,6 +175,18 @@ HANDLE AttributesHandle(const WString& path)
                       FILE_FLAG_BACKUP_SEMANTICS);
 }
 
+// A new partial file, none other of that name in the way. One left by a
+// process that died is removed first, and so is a link that someone put at
+// that name: it is never followed, lest the write land where it points.
+HANDLE CreatePartial(const WString& partial)
+{
+    HANDLE handle = OpenHandle(partial, GENERIC_WRITE, 0, CREATE_NEW);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS &&
+        DeleteFileW(partial.c_str()))
+        handle = OpenHandle(partial, GENERIC_WRITE, 0, CREATE_NEW);
+    return handle;
+}
+
 // ReplaceFileW's flag, which not every set of headers names.
 constexpr DWORD kIgnoreAclErrors = 0x4;
 
@@ -267,7 +279,7 @@ public:
             return OutputResult::Failed;
         }
         const WString partial = final + kPartialSuffix;
-        Win32File file(OpenHandle(partial, GENERIC_WRITE, 0, CREATE_ALWAYS));
+        Win32File file(CreatePartial(partial));
         if (!file.IsOpen())
             return OutputResult::Failed;
         DWORD done = 0;

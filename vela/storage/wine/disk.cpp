@@ -2,6 +2,7 @@
 // with Unix calls on the Unix names that names.cpp finds, the rest handed to
 // Win32Disk.
 #include "vela/storage/output_rules.h"
+#include "vela/storage/wine/links.h"
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
@@ -73,17 +74,13 @@ int CreatePartial(const std::string& path, mode_t mode)
 }
 
 // The file a symbolic link names, through every link, with its stat; the
-// partial file then goes in that file's folder. False, with errno set, for
-// a link that names nothing or cannot be followed.
-bool FollowLink(UnixName& name)
+// partial file then goes in that file's folder.
+bool FollowLink(UnixName& name, DWORD& error)
 {
-    char* target = realpath(name.path.c_str(), nullptr);
-    if (target == nullptr)
+    if (!FollowTrustedLinks(name.path, name.info, error))
         return false;
-    name.path = target;
-    free(target);
     name.folder = nullptr;  // the link's folder keeps its names
-    return stat(name.path.c_str(), &name.info) == 0;
+    return true;
 }
 
 // Keep never replaces a name the folder has gained since it was looked up.
@@ -164,16 +161,26 @@ std::unique_ptr<Track> OpenByWineName(const WString& path)
     return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
 }
 
-// Whether the output, found as Wine finds it, is the source track's file:
-// for outputs left to Win32, which cannot tell that from a Unix track.
-bool IsSourceByWineName(const WString& path, const Track* source)
+// Why an output left to Win32 may not be written, found as Wine finds it:
+// Win32 follows any link, and cannot tell the source track's file from a
+// Unix track. 0 when it may; a link at the partial file's name is then
+// removed, as Wine 8's DeleteFileW on a link removes the file it names.
+DWORD ReadyForWin32(const WString& path, const Track* source)
 {
-    if (source == nullptr)
-        return false;
-    const std::string unixPath = UnixPathOf(path);
+    std::string unixPath = UnixPathOf(path);
     struct stat info;
-    return !unixPath.empty() && stat(unixPath.c_str(), &info) == 0 &&
-           UnixTrack::IdentityOf(info) == source->Identity();
+    if (unixPath.empty())
+        return 0;
+    const bool found = lstat(unixPath.c_str(), &info) == 0;
+    DWORD error = 0;
+    if (found && S_ISLNK(info.st_mode) && !FollowTrustedLinks(unixPath, info, error))
+        return error == kErrorForeignLink ? error : 0;  // other faults are Win32's to tell
+    if (found && source && UnixTrack::IdentityOf(info) == source->Identity())
+        return ERROR_SHARING_VIOLATION;
+    const std::string partial = PartialName(unixPath);
+    if (lstat(partial.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        unlink(partial.c_str());
+    return 0;
 }
 
 // Names are found with Unix calls (see names.h), and outputs written
@@ -222,8 +229,9 @@ public:
         if (found && S_ISLNK(name.info.st_mode)) {
             if (existing == Existing::Keep)
                 return Fail(ERROR_FILE_EXISTS);
-            if (!FollowLink(name))
-                return Fail(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+            DWORD error = 0;
+            if (!FollowLink(name, error))
+                return Fail(error);
         }
         if (name.state == UnixName::Unknown || (found && S_ISDIR(name.info.st_mode)) ||
             IsProgramName(name.path))
@@ -256,7 +264,9 @@ public:
     WString FinalPath(const WString& path) override
     {
         UnixName name = FindUnixName(path, false, false);
-        if (name.state != UnixName::Found || !S_ISLNK(name.info.st_mode) || !FollowLink(name))
+        DWORD error = 0;
+        if (name.state != UnixName::Found || !S_ISLNK(name.info.st_mode) ||
+            !FollowLink(name, error))
             return path;
         WCHAR* dos = wine_get_dos_file_name(name.path.c_str());
         const WString final = dos ? WString(dos) : path;
@@ -279,8 +289,8 @@ private:
     static OutputResult ByWin32(const WString& path, const Track* source, Existing existing,
                                 const std::string& bytes)
     {
-        if (IsSourceByWineName(path, source))
-            return Fail(ERROR_SHARING_VIOLATION);
+        if (const DWORD refused = ReadyForWin32(path, source))
+            return Fail(refused);
         return Win32Disk().WriteOutput(path, nullptr, existing, bytes);
     }
 };
