@@ -66,6 +66,22 @@ void ForEachReportLine(const ExportReport& report,
         take(prefix + vela::UserPath(path) +
              TEXT(": written without time stamps (the track's synchronised lyrics give "
                   "none that can be read)\n"));
+    for (const vela::LoopEntry& loop : report.passedOver.loops)
+        take(prefix + vela::UserPath(loop.path) + TEXT(": not searched: it leads back to ") +
+             vela::UserPath(loop.leadsBackTo) + TEXT("\n"));
+    const std::vector<UnsearchedFolders>& unsearched = report.passedOver.unsearched;
+    for (const UnsearchedFolders& folder : unsearched) {
+        const bool one = folder.count == 1;
+        take(prefix + Count(folder.count, one ? TEXT("sub-folder") : TEXT("sub-folders")) +
+             TEXT(" of ") + vela::UserPath(folder.folder) +
+             TEXT(" not searched (the sub-folder option is off; -r searches ") +
+             (one ? TEXT("it") : TEXT("them")) + TEXT(")\n"));
+    }
+    if (unsearched.empty() && report.nothingToRead != ExportReport::SomethingRead)
+        take(prefix +
+             (report.nothingToRead == ExportReport::NoMp3File ? TEXT("no MP3 file")
+                                                              : TEXT("no file")) +
+             TEXT(" in the paths named\n"));
     take(SummaryLine(report));
 }
 

@@ -3,6 +3,7 @@
 // gave a text file, how many had no lyrics, and each failure and each lossy
 // output by name.
 #include "app/code_page_loss.h"
+#include "app/input_paths.h"
 #include "vela/text.h"
 
 #include <functional>
@@ -49,6 +50,12 @@ struct ExportReport {
     // run's.
     bool dryRun = false;
     std::vector<PlannedOutput> planned;
+    // What the folder walks did not enter.
+    PassedOver passedOver;
+    // Whether the paths held nothing that the run reads: no MP3 file, or
+    // with the empty-file option no file at all.
+    enum NothingToRead { SomethingRead, NoMp3File, NoFile };
+    NothingToRead nothingToRead = SomethingRead;
 
     // 0 when nothing failed, else 1.
     int ExitStatus() const { return failures.empty() ? 0 : 1; }
@@ -57,7 +64,9 @@ struct ExportReport {
 // The report as a batch prints it, one "tagscribe: ..." line each, ending in
 // a line feed: every failure with its reason, what a dry run would do with
 // each other output, every lossy output, every output without the times of
-// its synchronised lyrics, then the summary.
+// its synchronised lyrics, what the walks passed over (a line for the paths holding nothing to read only when no folder's
+// sub-folders were left out, which tells the likelier cause), then the
+// summary.
 // Paths are shown as the user knows them (see UserPath).
 void ForEachReportLine(const ExportReport& report,
                        const std::function<void(const WString& line)>& take);

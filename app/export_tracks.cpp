@@ -33,13 +33,14 @@ DWORD LastErrorOr(DWORD fallback)
 ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
                           ExportProgress* progress)
 {
-    paths = ExpandInputPaths(paths, options.subFolders);
+    ExportReport report;
+    paths = ExpandInputPaths(paths, options.subFolders, &report.passedOver);
     const bool emptyFile = options.emptyFile;
     // Without the empty-file option only MP3 files are read, and those an
     // output never replaces anyway (Existing::Keep below).
     const JobInputs inputs(emptyFile ? paths : WStringList());
-    ExportReport report;
     vela::Mp3Tag tag;
+    bool anyRead = false;
     vela::ReadAhead ahead(vela::CurrentDisk(), paths, [emptyFile](const WString& path) {
         return emptyFile || HasMp3Extension(path);
     });
@@ -49,6 +50,7 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         const WString& path = paths[i];
         if (!emptyFile && !HasMp3Extension(path))
             continue;
+        anyRead = true;
         SetLastError(ERROR_SUCCESS);
         const bool read = tag.Open(ahead.Take(i));
         if (!read) {
@@ -101,5 +103,7 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         if (taken.untimed)
             report.untimed.push_back(target);
     }
+    if (!anyRead)
+        report.nothingToRead = emptyFile ? ExportReport::NoFile : ExportReport::NoMp3File;
     return report;
 }
