@@ -72,8 +72,10 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
             if (!emptyFile)
                 continue;
         }
+        const std::unique_ptr<vela::Output> output =
+            vela::FindOutput(ComposeOutputPath(path, options.output));
         // Through a symbolic link, the file it names is the output.
-        const WString target = vela::FinalOutputPath(ComposeOutputPath(path, options.output));
+        const WString& target = output->FinalPath();
         if (emptyFile && inputs.Contains(target)) {
             report.failures.push_back({ExportFailure::ReplacesInput, target, 0});
             continue;
@@ -83,7 +85,7 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         // place of an existing MP3 file.
         const bool track = HasMp3Extension(target);
         const vela::OutputResult written = vela::WriteOutput(
-            target, tag.Source(), track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
+            *output, tag.Source(), track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
         if (written == vela::OutputResult::Failed) {
             const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
             if (track && error == ERROR_FILE_EXISTS)

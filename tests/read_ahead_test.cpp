@@ -39,12 +39,7 @@ public:
         }
         return std::make_unique<CountedTrack>(*this, std::stoul(Utf8(path).substr(1)));
     }
-    vela::OutputResult WriteOutput(const WString&, const vela::Track*, vela::Existing,
-                                   const std::string&) override
-    {
-        return vela::OutputResult::Failed;
-    }
-    WString FinalPath(const WString& path) override { return path; }
+    std::unique_ptr<vela::Output> FindOutput(const WString&) override { return nullptr; }
     std::unique_ptr<vela::FoundEntries> Find(const WString&, const WString&,
                                              vela::Details) override
     {

@@ -1,7 +1,7 @@
 #pragma once
 // What File, Mp3Tag, DirectoryList and the export job need from the disk:
-// open a file by path, open a track to read its tag, write an output whole,
-// and list a folder. Every disk keeps Win32's rules: names match
+// open a file by path, open a track to read its tag, find an output and
+// write it whole, and list a folder. Every disk keeps Win32's rules: names match
 // in any letter case, and the results and errors are those the Win32 calls
 // give. Win32Disk is those calls; WineDisk (vela/storage/wine/) keeps the
 // same rules at a lower cost under Winelib.
@@ -127,18 +127,79 @@ WString FoldNameCase(const WString& name);
 extern const WCHAR kPartialSuffix[];
 bool IsPartialOutput(const WString& name);
 
-// WriteOutput's refusal of an existing output that other hard links share: a
+// Output::Write's refusal of an existing output that other hard links share: a
 // new file in its place would leave them the old text, and writing into it
 // in place would lose the guarantee that it is complete or absent. An
 // application-defined code (bit 29), so no system error is taken for it.
 constexpr DWORD kErrorHardLinked = 0x20000000 | 0x28;
-// WriteOutput's refusal of a symbolic link at the output's name that may not
+// Output::Write's refusal of a symbolic link at the output's name that may not
 // be followed: one that another user owns and that names something its owner
 // does not own (see FollowTrustedLinks in wine/links.h). Also bit 29.
 constexpr DWORD kErrorForeignLink = 0x20000000 | 0x29;
 
+// An output found at the name the export composed, once: what holds the
+// name (nothing, a file, a symbolic link and where it may be followed) and
+// the folder it goes in. Check says what writing it would do and touches
+// nothing; Write does it. Both go by what was found, with no second lookup:
+// a name that changes in between is met as the system meets it when the
+// partial file is made and renamed. Outputs come from Disk::FindOutput.
+class Output {
+public:
+    virtual ~Output() = default;
+    // Whether the name was held, in any letter case, when it was found: by
+    // a file, a folder or a symbolic link (also one that names nothing).
+    virtual bool Exists() const = 0;
+    // The file that writing replaces: the name found, or for a symbolic link
+    // that may be followed the file at its end, through every link. The name
+    // as given when it holds no link or one that may not or cannot be
+    // followed. Whatever must never be replaced (an MP3 file, an input) is
+    // judged by this name, and the report shows it.
+    const WString& FinalPath() const { return final_; }
+    // What Write would do with the same arguments, judged without writing
+    // anything or changing any time (the file found may be read): Written
+    // (a new file when !Exists(), else the file found is replaced),
+    // Unchanged, or Failed with the last error that Write would set for a
+    // refusal or for a name that cannot be looked up (a missing folder:
+    // ERROR_PATH_NOT_FOUND). What only writing meets (no permission to
+    // create the file, a full disk, a name taken in the meantime) shows in
+    // Write alone.
+    virtual OutputResult Check(const Track* source, Existing existing,
+                               const std::string& bytes) = 0;
+    // Makes `bytes` the whole content of the file in one step: whenever the
+    // process stops, the name holds the old file, the new one, or nothing.
+    // A file that holds those bytes already is not touched (Unchanged).
+    // Refused with nothing touched: the file `source` opened, under any
+    // name or link (ERROR_SHARING_VIOLATION; a null source protects
+    // nothing), any existing file with Existing::Keep (ERROR_FILE_EXISTS), a
+    // read-only file or one that is no regular file (ERROR_ACCESS_DENIED), one
+    // that other hard links share (kErrorHardLinked); CheckFoundOutput
+    // (output_rules.h) judges a file found at the name for every disk. A
+    // failure leaves neither an output nor a partial file. `source`, when
+    // given, comes from the same disk's OpenTrack.
+    // What the user set on a file that is replaced stays: the new file gets
+    // its permissions (on Windows its attributes and security), its group
+    // where the process may set it and, as root, its owner, all before it
+    // takes the name; a new file gets what the platform gives new files. A
+    // symbolic link stays as it is and the file it names is replaced (see
+    // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND),
+    // and under Winelib so is one that another user owns, unless its owner
+    // also owns what it names (kErrorForeignLink; see wine/links.h). On
+    // Windows links are followed as the system follows them. Something found
+    // at the partial file's name is removed first, never written through.
+    virtual OutputResult Write(const Track* source, Existing existing,
+                               const std::string& bytes) = 0;
+
+protected:
+    explicit Output(WString finalPath) : final_(std::move(finalPath)) {}
+
+private:
+    WString final_;
+};
+
 // Paths are Windows paths; one with a NUL inside names no file. Every call
-// keeps the last error as the Win32 calls set it.
+// keeps the last error as the Win32 calls set it. A disk keeps no result of
+// one call for the next beyond its caches of folders, which it checks
+// against the disk as each call says.
 class Disk {
 public:
     virtual ~Disk() = default;
@@ -150,32 +211,19 @@ public:
     // when it is missing, cannot be opened or is no regular file (a folder,
     // a pipe or a device: ERROR_ACCESS_DENIED).
     virtual std::unique_ptr<Track> OpenTrack(const WString& path) = 0;
-    // Makes `bytes` the whole content of `path` in one step: whenever the
-    // process stops, the name holds the old file, the new one, or nothing.
-    // A file that holds those bytes already is not touched (Unchanged).
-    // Refused with nothing touched: the file `source` opened, under any
-    // name or link (ERROR_SHARING_VIOLATION; a null source protects
-    // nothing), any existing file with Existing::Keep (ERROR_FILE_EXISTS), a
-    // read-only file or one that is no regular file (ERROR_ACCESS_DENIED), one
-    // that other hard links share (kErrorHardLinked); CheckFoundOutput
-    // (output_rules.h) judges a file found at the name for every disk. A
-    // failure leaves neither an output nor a partial file. `source`, when
-    // given, comes from this disk's OpenTrack.
-    // What the user set on a file that is replaced stays: the new file gets
-    // its permissions (on Windows its attributes and security), its group
-    // where the process may set it and, as root, its owner, all before it
-    // takes the name; a new file gets what the platform gives new files. A
-    // symbolic link stays as it is and the file it names is replaced (see
-    // FinalPath); one that names nothing is refused (ERROR_FILE_NOT_FOUND),
-    // and under Winelib so is one that another user owns, unless its owner
-    // also owns what it names (kErrorForeignLink). On Windows links are
-    // followed as the system follows them.
-    virtual OutputResult WriteOutput(const WString& path, const Track* source,
-                                     Existing existing, const std::string& bytes) = 0;
-    // The file that writing an output at `path` replaces: `path` itself, or
-    // for a symbolic link the file it names, through every link. `path`
-    // when it names nothing or may not or cannot be followed.
-    virtual WString FinalPath(const WString& path) = 0;
+    // The output at `path`, looked up once, a symbolic link there followed as
+    // far as it may be (see Output); never null, and nothing is written.
+    // Under Winelib the outputs made in one folder check the folder once:
+    // the name is matched in any letter case against the folder's snapshot,
+    // which stands for the folder for outputs until a listing or a track's
+    // lookup checks the folder again.
+    virtual std::unique_ptr<Output> FindOutput(const WString& path) = 0;
+    // FindOutput(path), then its Write.
+    OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
+                             const std::string& bytes)
+    {
+        return FindOutput(path)->Write(source, existing, bytes);
+    }
     // FindFirstFileW on base + pattern, base ending in a backslash. Folder
     // entries tell their identity and whether they are links whatever the
     // details asked for.
@@ -194,10 +242,10 @@ Disk& DefaultDisk();
 bool IsNameable(const WString& path);
 // What the Win32 calls cannot carry under Winelib: the Unix permission bits,
 // group and owner of `old`, put on `partial` before it replaces it (see
-// Disk::WriteOutput). Nothing on Windows, where ReplaceFileW carries them.
+// Output::Write). Nothing on Windows, where ReplaceFileW carries them.
 void KeepOwnership(const WString& old, const WString& partial);
 
-// The disk that File, Mp3Tag, DirectoryList and WriteOutput use,
+// The disk that File, Mp3Tag, DirectoryList and the outputs use,
 // DefaultDisk at first. Tests and benchmarks swap it with UseDisk.
 Disk& CurrentDisk();
 void UseDisk(Disk& disk);

@@ -16,18 +16,24 @@ bool IsPartialOutput(const WString& name)
            FoldNameCase(name.substr(name.size() - length)) == suffix;
 }
 
-OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
+std::unique_ptr<Output> FindOutput(const WString& path)
+{
+    return CurrentDisk().FindOutput(path);
+}
+
+OutputResult WriteOutput(Output& output, const Track* source, Existing existing,
                          const std::string& bytes)
 {
-    const OutputResult result = CurrentDisk().WriteOutput(path, source, existing, bytes);
+    const OutputResult result = output.Write(source, existing, bytes);
     if (result == OutputResult::Failed)
         ReportLastError();
     return result;
 }
 
-WString FinalOutputPath(const WString& path)
+OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
+                         const std::string& bytes)
 {
-    return CurrentDisk().FinalPath(path);
+    return WriteOutput(*FindOutput(path), source, existing, bytes);
 }
 
 } // namespace vela

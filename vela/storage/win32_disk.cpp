@@ -243,6 +243,70 @@ int64_t ReadHead(const WString& path, char* destination, size_t count)
     return file.IsOpen() && file.Read(destination, static_cast<DWORD>(count), done) ? done : -1;
 }
 
+// An output as the attributes handle found it. The partial file is kept
+// from others (no sharing) while it is written. An existing output is
+// replaced by ReplaceFileW, which gives the new file the old one's
+// attributes and security; a new one is renamed into place, never over a
+// name that something has taken since.
+class Win32Output : public Output {
+public:
+    // `found` null: nothing holds the name, or `error` (when not 0) tells why
+    // it could not be looked at.
+    Win32Output(const WString& path, const WString& final,
+                const BY_HANDLE_FILE_INFORMATION* found, DWORD error)
+        : Output(final), path_(path), found_(found != nullptr), info_(found ? *found : Info()),
+          error_(error)
+    {
+    }
+
+    bool Exists() const override { return found_; }
+
+    OutputResult Check(const Track* source, Existing existing, const std::string& bytes) override
+    {
+        if (error_ != 0)
+            return Fail(error_);
+        if (!found_)
+            return OutputResult::Written;
+        return CheckFoundOutput(
+            FoundOf(info_), source, existing, bytes,
+            [this](char* to, size_t count) { return ReadHead(path_, to, count); });
+    }
+
+    OutputResult Write(const Track* source, Existing existing, const std::string& bytes) override
+    {
+        const OutputResult checked = Check(source, existing, bytes);
+        if (checked != OutputResult::Written)
+            return checked;
+        const WString partial = FinalPath() + kPartialSuffix;
+        Win32File file(CreatePartial(partial));
+        if (!file.IsOpen())
+            return OutputResult::Failed;
+        DWORD done = 0;
+        const DWORD size = static_cast<DWORD>(bytes.size());
+        SetLastError(ERROR_SUCCESS);  // a short write sets none
+        const bool written = (size == 0 || file.Write(bytes.data(), size, done)) && done == size;
+        if (!written && GetLastError() == ERROR_SUCCESS)
+            SetLastError(ERROR_DISK_FULL);
+        if (file.Close() && written && MoveIntoPlace(partial, FinalPath(), found_))
+            return OutputResult::Written;
+        DWORD error = GetLastError();
+        DeleteFileW(partial.c_str());
+        // A name that nothing could be opened by, yet taken: a symbolic link
+        // that names nothing.
+        if (error == ERROR_ALREADY_EXISTS && existing == Existing::Replace && !found_)
+            error = ERROR_FILE_NOT_FOUND;
+        return Fail(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
+    }
+
+private:
+    static BY_HANDLE_FILE_INFORMATION Info() { return BY_HANDLE_FILE_INFORMATION(); }
+
+    const WString path_;
+    const bool found_;
+    const BY_HANDLE_FILE_INFORMATION info_;
+    const DWORD error_;
+};
+
 class Win32 : public Disk {
 public:
     std::unique_ptr<DiskFile> OpenFile(const WString& path, bool writing) override
@@ -277,55 +341,20 @@ public:
         return std::make_unique<Win32Track>(std::move(handle), info);
     }
 
-    // The partial file is kept from others (no sharing) while it is written.
-    // An existing output is replaced by ReplaceFileW, which gives the new
-    // file the old one's attributes and security; a new one is renamed into
-    // place, never over a name that something has taken since.
-    OutputResult WriteOutput(const WString& path, const Track* source, Existing existing,
-                             const std::string& bytes) override
+    // The name is looked at through a handle that asks for attributes only;
+    // what it found is all the output keeps.
+    std::unique_ptr<Output> FindOutput(const WString& path) override
     {
         // No file name: the partial file's name would make one.
         if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
-            return Fail(ERROR_INVALID_NAME);
-        Win32File oldFile(AttributesHandle(path));
-        BY_HANDLE_FILE_INFORMATION output = {};
-        WString final = path;
-        const bool found = oldFile.Identify(output);
-        if (found) {
-            const OutputResult checked = CheckFoundOutput(
-                FoundOf(output), source, existing, bytes,
-                [&path](char* to, size_t count) { return ReadHead(path, to, count); });
-            if (checked != OutputResult::Written)
-                return checked;
-            final = oldFile.FinalPath(path);
-            oldFile.Close();
-        } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-            return OutputResult::Failed;
-        }
-        const WString partial = final + kPartialSuffix;
-        Win32File file(CreatePartial(partial));
-        if (!file.IsOpen())
-            return OutputResult::Failed;
-        DWORD done = 0;
-        const DWORD size = static_cast<DWORD>(bytes.size());
-        SetLastError(ERROR_SUCCESS);  // a short write sets none
-        const bool written = (size == 0 || file.Write(bytes.data(), size, done)) && done == size;
-        if (!written && GetLastError() == ERROR_SUCCESS)
-            SetLastError(ERROR_DISK_FULL);
-        if (file.Close() && written && MoveIntoPlace(partial, final, found))
-            return OutputResult::Written;
-        DWORD error = GetLastError();
-        DeleteFileW(partial.c_str());
-        // A name that nothing could be opened by, yet taken: a symbolic link
-        // that names nothing.
-        if (error == ERROR_ALREADY_EXISTS && existing == Existing::Replace && !found)
-            error = ERROR_FILE_NOT_FOUND;
-        return Fail(error == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : error);
-    }
-
-    WString FinalPath(const WString& path) override
-    {
-        return Win32File(AttributesHandle(path)).FinalPath(path);
+            return std::make_unique<Win32Output>(path, path, nullptr, ERROR_INVALID_NAME);
+        Win32File old(AttributesHandle(path));
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (old.Identify(info))
+            return std::make_unique<Win32Output>(path, old.FinalPath(path), &info, 0);
+        const DWORD error = GetLastError();
+        return std::make_unique<Win32Output>(path, path, nullptr,
+                                             error == ERROR_FILE_NOT_FOUND ? 0 : error);
     }
 
     std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,

@@ -38,12 +38,13 @@ bool Before(const timespec& a, const timespec& b)
 // So, as version-control indexes do, a snapshot read in the same tick as the
 // folder's last change (or earlier than it) is read again before it is used.
 //
-// Outputs written one after another into one folder check it once, at the
-// first: until an output goes elsewhere, the snapshot and this process's
-// additions stand for the folder. A name that another program makes in
-// other letters meanwhile can then be missed, as Wine itself misses one
-// made between its scan and its create; the next check of the folder,
-// which finds its time moved by the outputs, reads it again.
+// The outputs made in one folder check it once, at the first: from then on
+// the snapshot and this process's additions stand for the folder for
+// outputs, until anything else (a listing, a track not found as spelt)
+// checks the folder again and, finding its time moved by the outputs, reads
+// it again. A name that another program makes in other letters meanwhile
+// can then be missed, as Wine itself misses one made between its scan and
+// its create.
 class UnixFolder {
 public:
     UnixFolder(const WString& windowsPath, std::string folderPath)
@@ -55,6 +56,7 @@ public:
     // False when the folder cannot be read (the snapshot is then forgotten).
     bool Refresh()
     {
+        forOutputs_ = false;
         struct stat info;
         if (stat(unixPath.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
             Forget();
@@ -72,6 +74,7 @@ public:
     // decode them again.
     bool RefreshForListing(DIR* dir, const struct stat& info, std::vector<WString>& wide)
     {
+        forOutputs_ = false;
         if (IsCurrent(info) && order_.size() == names_.size())
             return true;
         return Read(info, dir, &wide);
@@ -85,12 +88,22 @@ public:
         return found == byUpper_.end() ? nullptr : &names_[found->second];
     }
 
+    // As Refresh, for an output's lookup: once checked for outputs, the
+    // snapshot stands for the folder until another lookup checks it.
+    bool RefreshForOutputs()
+    {
+        if (read_ && forOutputs_)
+            return true;
+        const bool current = Refresh();
+        forOutputs_ = current;
+        return current;
+    }
+
     const std::vector<std::string>& Names() const { return names_; }
     const std::vector<unsigned char>& Kinds() const { return kinds_; }
     // Indices into Names() in Wine's listing order.
     const std::vector<uint32_t>& Order() const { return order_; }
     bool AllPlain() const { return plain_; }
-    bool IsRead() const { return read_; }
 
     // Records a regular file this process has just created in the folder.
     // The folder's time is left as it was read, so that the snapshot is read
@@ -192,6 +205,7 @@ private:
     }
 
     bool read_ = false;
+    bool forOutputs_ = false;  // checked by an output's lookup, not since by another
     bool plain_ = true;
     dev_t device_ = 0;
     ino_t inode_ = 0;
@@ -217,12 +231,12 @@ class RecentFolders {
 public:
     // The folder of this Windows path, converted by Wine on first sight;
     // null when Wine cannot convert it.
-    UnixFolder* Get(const WString& path)
+    std::shared_ptr<UnixFolder> Get(const WString& path)
     {
         auto known = byPath_.find(path);
         if (known != byPath_.end()) {
             folders_.splice(folders_.begin(), folders_, known->second);
-            return &folders_.front();
+            return folders_.front();
         }
         std::string unixPath = UnixPathOf(path);
         if (unixPath.empty())
@@ -230,30 +244,20 @@ public:
         while (unixPath.size() > 1 && unixPath.back() == '/')
             unixPath.pop_back();
         if (folders_.size() >= kMaxFolders) {
-            if (writing_ == &folders_.back())
-                writing_ = nullptr;
-            byPath_.erase(folders_.back().path);
+            byPath_.erase(folders_.back()->path);
             folders_.pop_back();
         }
-        folders_.emplace_front(path, std::move(unixPath));
+        folders_.push_front(std::make_shared<UnixFolder>(path, std::move(unixPath)));
         byPath_[path] = folders_.begin();
-        return &folders_.front();
-    }
-
-    // Whether the outputs written one after another go on in this folder;
-    // it then becomes the one they go to.
-    bool StillWriting(UnixFolder* folder)
-    {
-        const bool same = writing_ == folder;
-        writing_ = folder;
-        return same;
+        return folders_.front();
     }
 
 private:
     static constexpr size_t kMaxFolders = 64;
-    UnixFolder* writing_ = nullptr;
-    std::list<UnixFolder> folders_;
-    std::unordered_map<WString, std::list<UnixFolder>::iterator> byPath_;
+    // Shared with the outputs found in them, which outlive a folder's place
+    // here.
+    std::list<std::shared_ptr<UnixFolder>> folders_;
+    std::unordered_map<WString, std::list<std::shared_ptr<UnixFolder>>::iterator> byPath_;
 };
 
 RecentFolders& Folders()
@@ -269,7 +273,7 @@ std::string Join(const std::string& folder, const std::string& name)
 
 // The folder of a plain path and the Unix form of its last name; null when
 // either cannot be had.
-UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
+std::shared_ptr<UnixFolder> SplitPlainPath(const WString& path, std::string& leaf)
 {
     const size_t slash = path.rfind(WCHAR('\\'));
     if (!IsPlainPath(path, false) || slash == WString::npos || slash + 1 == path.size())
@@ -284,7 +288,8 @@ UnixFolder* SplitPlainPath(const WString& path, std::string& leaf)
 
 bool ListPlainFolder(const WString& folder, PlainFolder& listed)
 {
-    UnixFolder* known = IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
+    const std::shared_ptr<UnixFolder> known =
+        IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
     if (known == nullptr)
         return false;
     listed.stream.reset(opendir(known->unixPath.c_str()));
@@ -319,7 +324,7 @@ std::string UnixPathOf(const WCHAR* path)
 std::string ExactUnixPath(const WString& path)
 {
     std::string leaf;
-    UnixFolder* folder = SplitPlainPath(path, leaf);
+    const std::shared_ptr<UnixFolder> folder = SplitPlainPath(path, leaf);
     return folder ? Join(folder->unixPath, leaf) : std::string();
 }
 
@@ -328,7 +333,7 @@ UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
     const auto look = followLinks ? stat : lstat;
     UnixName result;
     std::string leaf;
-    UnixFolder* folder = SplitPlainPath(path, leaf);
+    std::shared_ptr<UnixFolder> folder = SplitPlainPath(path, leaf);
     if (folder == nullptr)
         return result;
 
@@ -339,17 +344,16 @@ UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
     }
     if (exactFirst && errno != ENOENT)
         return result;
-    // An output's folder is checked once while outputs go on in it.
-    const bool trusted = !exactFirst && Folders().StillWriting(folder) && folder->IsRead();
-    if (!trusted && !folder->Refresh())
+    if (!(exactFirst ? folder->Refresh() : folder->RefreshForOutputs()))
         return result;
-    result.folder = folder;
     const std::string* match = folder->Match(FoldNameCase(path.substr(path.rfind(WCHAR('\\')) + 1)));
+    const std::string unixPath = match ? Join(folder->unixPath, *match) : std::string();
+    result.folder = std::move(folder);
     if (match == nullptr) {
         result.state = UnixName::Missing;
         return result;
     }
-    result.path = Join(folder->unixPath, *match);
+    result.path = unixPath;
     if (look(result.path.c_str(), &result.info) == 0)
         result.state = UnixName::Found;
     return result;

@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,16 +58,15 @@ struct UnixName {
     // Found: the entry's Unix path. Missing: where a new file of that name goes.
     std::string path;
     struct stat info = {};
-    // The folder's snapshot when it was brought up to date for this lookup
-    // (see NoteWritten), valid until the next lookup.
-    UnixFolder* folder = nullptr;
+    // The folder's snapshot when the lookup asked it (see NoteWritten).
+    std::shared_ptr<UnixFolder> folder;
 };
 
 // The name as spelt is tried first; without `exactFirst` the folder's
 // snapshot is asked at once, which spares a call for a name that is new:
-// that is an output's lookup, and outputs written one after another into
-// one folder check the folder once (see UnixFolder in names.cpp). Without
-// `followLinks` a symbolic link is Found as itself (lstat).
+// that is an output's lookup, and the outputs made in one folder check it
+// once (see UnixFolder in names.cpp). Without `followLinks` a symbolic link
+// is Found as itself (lstat).
 UnixName FindUnixName(const WString& path, bool exactFirst = true, bool followLinks = true);
 
 // Wine's conversion of a Windows path to its Unix path, or "" when Wine
