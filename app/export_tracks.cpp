@@ -2,6 +2,7 @@
 
 #include "app/input_paths.h"
 #include "app/job_inputs.h"
+#include "app/output_plan.h"
 #include "app/paths.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/output_file.h"
@@ -34,6 +35,8 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
                           ExportProgress* progress)
 {
     ExportReport report;
+    report.dryRun = options.dryRun;
+    OutputPlan plan;
     paths = ExpandInputPaths(paths, options.subFolders, &report.passedOver);
     const bool emptyFile = options.emptyFile;
     // Without the empty-file option only MP3 files are read, and those an
@@ -84,8 +87,16 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         // reader's open does not keep others out), and never takes the
         // place of an existing MP3 file.
         const bool track = HasMp3Extension(target);
-        const vela::OutputResult written = vela::WriteOutput(
-            *output, tag.Source(), track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
+        const vela::Existing existing = track ? vela::Existing::Keep : vela::Existing::Replace;
+        vela::OutputResult written;
+        if (options.dryRun) {
+            PlannedOutput::Kind kind;
+            written = plan.Check(*output, tag.Source(), existing, bytes, kind);
+            if (written != vela::OutputResult::Failed)
+                report.planned.push_back({target, kind});
+        } else {
+            written = vela::WriteOutput(*output, tag.Source(), existing, bytes);
+        }
         if (written == vela::OutputResult::Failed) {
             const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
             if (track && error == ERROR_FILE_EXISTS)

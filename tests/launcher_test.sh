@@ -128,6 +128,25 @@ twin "--name" "--name=lyrics" SameFileName=0 FileName=lyrics
 twin "-e" "-elrc" Extension=lrc
 twin "--empty" "--empty" EmptyFile=1
 rm -f "$settings"
+# A dry run reads everything and changes nothing: the tree keeps every byte
+# and time, and its lines name exactly the outputs that the real run writes.
+library
+printf 'old text' > "$work/lib/harbour-song.txt" && touch -d 2001-01-01 "$work/lib/harbour-song.txt"
+tree() { (cd "$work" && find lib texts -printf '%p %s %Y %T@ %C@\n' | sort && find lib -type f -exec md5sum {} + | sort); }
+before="$(tree)"
+launch -n -r lib; rc=$?
+check "a dry run exits with 0" [ $rc -eq 0 ]
+check "a dry run changes nothing" [ "$(tree)" = "$before" ]
+check "a dry run is marked" contains "$(tail -n1 "$work/err")" "(a dry run: nothing was written)"
+planned="$(sed -n 's/^tagscribe: \(.*\): would be written.*/\1/p' "$work/err" | sort)"
+counts="$(tail -n1 "$work/err")"
+snapshot() { (cd "$work" && find lib -type f ! -name '*.mp3' -printf '%p %T@\n' | sort); }
+old="$(snapshot)"
+launch -r lib
+written="$(comm -13 <(echo "$old") <(snapshot) | cut -d' ' -f1)"
+check "a dry run gives the real run's counts" [ "$(tail -n1 "$work/err")" = "${counts% (a dry run: nothing was written)}" ]
+check "a dry run names what the real run writes" [ -n "$planned" ] && [ "$planned" = "$written" ]
+
 # A wrong value is named, and nothing is read or written.
 library
 launch -r --output-dir "$work/none" lib; rc=$?
