@@ -46,7 +46,7 @@ bool HoldsText(const LyricsFrame& lyrics)
 
 LyricsFrame FindLyricsFrame(const id3_tag* tag)
 {
-    LyricsFrame uslt, txxx, sylt, otherSylt;  // the first of each with a say
+    LyricsFrame uslt, txxx, sylt, otherSylt;  // the first of each kind that counts
     int userTexts = 0;
     for (unsigned i = 0; const id3_frame* frame = id3_tag_findframe(tag, nullptr, i); ++i) {
         const std::string_view id = frame->id;

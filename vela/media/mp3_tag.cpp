@@ -46,9 +46,11 @@ bool Mp3Tag::Open(std::unique_ptr<Track> track)
     // One walk over the tag's frames chooses the one that gives the lyrics.
     lyrics_ = FindLyricsFrame(tag.get());
     // The library hands a TXXX value out with its line feeds made spaces.
-    userText_ = LeadingTxxxAsLyrics(bytes, lyrics_);
-    if (userText_)
-        lyrics_ = {id3_tag_findframe(userText_.get(), nullptr, 0), LyricsKind::Unsynchronised};
+    if (lyrics_.kind == LyricsKind::UserText) {
+        userText_ = LeadingTxxxAsLyrics(bytes, lyrics_);
+        if (userText_)
+            lyrics_ = {id3_tag_findframe(userText_.get(), nullptr, 0), LyricsKind::Unsynchronised};
+    }
     if (lyrics_.timedInMpegFrames)
         audioFrame_ = FirstMpegFrameLength(AudioAfterLeadingTag(bytes));
     tag_ = std::move(tag);
