@@ -593,7 +593,8 @@ TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
     for (const Case& c : cases) {
         for (const std::string& audio : {std::string(), mp3::AudioFrames(1)}) {
             DirtyHeap();
-            EXPECT_EQ(LyricsOf(dir, c.bytes + audio), c.lyrics) << c.what << audio.size();
+            EXPECT_EQ(LyricsOf(dir, c.bytes + audio), c.lyrics)
+                << c.what << ", " << audio.size() << " bytes after";
         }
     }
 }
