@@ -82,16 +82,21 @@ server_state() {
 
 read -r -a pause_list <<< "$pauses"
 runs=0 failed=0 silent=0
+ended=$(date +%s%N)
 for ((r = 0; r < rounds; r++)); do
-  sleep "${pause_list[$((r % ${#pause_list[@]}))]}"
+  # The pause counts from the end of the round before, not of its checks.
+  pause="${pause_list[$((r % ${#pause_list[@]}))]}"
+  sleep "$(awk -v p="$pause" -v e="$ended" -v n="$(date +%s%N)" \
+    'BEGIN { s = p - (n - e) / 1e9; printf "%.3f", (s > 0 ? s : 0) }')"
   server=$(server_state)
   rm -rf "$work/runs"
+  find "$work/folders" -name '*.txt' -delete
   for ((b = 0; b < batches; b++)); do
-    find "$work/folders/$b" -name '*.txt' -delete
     run_batch "$b" "$work/runs/$b" $((r * batches + b)) &
     [ $b = $((batches - 1)) ] || sleep "$gap"
   done
   wait
+  ended=$(date +%s%N)
   bad=""
   for ((b = 0; b < batches; b++)); do
     run="$work/runs/$b"
