@@ -96,10 +96,13 @@ check "settings in place are not applied again" [ "$(stat -c %Y "$stamp")" = "$(
 
 # A display for the dialog below, started before the next batch so that the
 # dialog opens while that batch's display-less desktop is still up.
+# Xvfb writes its display's number once it takes clients; an Xvfb that
+# fails ends the read with nothing.
+mkfifo "$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(head -n1 "$work/display")"
+read -r number < "$work/display"
+display=":$number"
 
 # The batch's read-ahead never waits on a FIFO named like a track, and ends.
 mkdir "$work/pipes" && mkfifo "$work/pipes/stuck.mp3" && cp "$top/samples/english/"*.mp3 "$work/pipes/"
