@@ -159,10 +159,13 @@ check "wrong values write nothing" [ -z "$(outputs)" ]
 
 # A display for the dialog below, started before the next batch so that the
 # dialog opens while that batch's display-less desktop is still up.
+# Xvfb writes its display's number once it takes clients; an Xvfb that
+# fails ends the read with nothing.
+mkfifo "$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(head -n1 "$work/display")"
+read -r number < "$work/display"
+display=":$number"
 
 # The batch's read-ahead never waits on a FIFO named like a track, and ends.
 mkdir "$work/pipes" && mkfifo "$work/pipes/stuck.mp3" && cp "$top/samples/english/"*.mp3 "$work/pipes/"
@@ -176,6 +179,18 @@ check "a missing path among others: status 2" [ $rc -eq 2 ]
 check "the missing one is reported" contains "$(cat "$work/err")" "no such file or folder: missing.mp3"
 check "the others are exported" [ -s "$work/samples/japanese/sakura-michi.txt" ]
 check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparing"
+check "a program that started leaves no start mark" \
+  bash -c "! ls '$work/build/wineprefix/'tagscribe-starting.* 2>/dev/null"
+
+# Wine failing to start the program, without a word of its own: the
+# launcher's line, and Wine's status.
+mkdir "$work/broken" && ln -s "$work/build/wineprefix" "$work/broken/wineprefix"
+cp "$work/build/tagscribe.exe.so" "$work/broken/"
+printf '#!/bin/sh\nexit 1\n' > "$work/broken/tagscribe.exe" && chmod +x "$work/broken/tagscribe.exe"
+TAGSCRIBE_BUILD="$work/broken" launch samples/japanese; rc=$?
+check "Wine's failure to start keeps its status" [ $rc -eq 1 ]
+check "Wine's failure to start is reported" \
+  [ "$(cat "$work/err")" = "tagscribe: Wine could not start the program (exit status 1)" ]
 
 # The dialog, opened right after a display-less batch, shows on the display.
 # A batch without a display while it is open has the dialog export its paths

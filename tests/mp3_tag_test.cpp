@@ -12,6 +12,7 @@
 
 #include "tests/support/mp3_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unix_path.h"
 #include "vela/media/mp3_tag.h"
 
 #include <id3tag.h>
@@ -60,12 +61,8 @@ int Code(Encoding encoding)
 // with the C runtime, behind Wine's back, so only /proc shows them.
 bool HeldOpen(const WString& path)
 {
-    char* unixPath = wine_get_unix_file_name(path.c_str());
-    if (unixPath == nullptr)
-        return false;
     // /proc shows resolved names; the prefix's drive is a symbolic link.
-    char* resolved = realpath(unixPath, nullptr);
-    HeapFree(GetProcessHeap(), 0, unixPath);
+    char* resolved = realpath(UnixPath(path).c_str(), nullptr);
     if (resolved == nullptr)
         return false;
     std::string target = resolved;
@@ -327,10 +324,9 @@ TEST(Mp3Tag, UnixRouteMatchesLetterCaseAndOpensRegularFilesOnly)
     TempDir dir;
     ASSERT_TRUE(WriteBytes(dir / TEXT("Song.MP3"), mp3::FileWithLyrics("cased")));
     ASSERT_TRUE(MakeFolder(dir / TEXT("folder.mp3")));
-    char* unixDir = wine_get_unix_file_name(dir.Path().c_str());
-    ASSERT_NE(unixDir, nullptr);
-    const std::string pipe = std::string(unixDir) + "/pipe.mp3";
-    HeapFree(GetProcessHeap(), 0, unixDir);
+    const std::string unixDir = UnixPath(dir.Path());
+    ASSERT_FALSE(unixDir.empty());
+    const std::string pipe = unixDir + "/pipe.mp3";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     vela::Mp3Tag tag;
     for (int mode : {ID3_FILE_MODE_READONLY, ID3_FILE_MODE_READWRITE}) {
