@@ -182,15 +182,16 @@ check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparin
 check "a program that started leaves no start mark" \
   bash -c "! ls '$work/build/wineprefix/'tagscribe-starting.* 2>/dev/null"
 
-# Wine failing to start the program, without a word of its own: the
-# launcher's line, and Wine's status.
+# Wine failing to start the program, without a word of its own: started once
+# more, then the launcher's line and Wine's status.
 mkdir "$work/broken" && ln -s "$work/build/wineprefix" "$work/broken/wineprefix"
 cp "$work/build/tagscribe.exe.so" "$work/broken/"
 printf '#!/bin/sh\nexit 1\n' > "$work/broken/tagscribe.exe" && chmod +x "$work/broken/tagscribe.exe"
 TAGSCRIBE_BUILD="$work/broken" launch samples/japanese; rc=$?
 check "Wine's failure to start keeps its status" [ $rc -eq 1 ]
-check "Wine's failure to start is reported" \
-  [ "$(cat "$work/err")" = "tagscribe: Wine could not start the program (exit status 1)" ]
+check "Wine's failure to start is retried once and reported" [ "$(cat "$work/err")" = \
+  "tagscribe: Wine could not start the program (exit status 1); starting it again
+tagscribe: Wine could not start the program (exit status 1)" ]
 
 # The dialog, opened right after a display-less batch, shows on the display.
 # A batch without a display while it is open has the dialog export its paths
