@@ -23,6 +23,18 @@ WString Reason(const ExportFailure& failure)
     }
 }
 
+const WCHAR* Plan(PlannedOutput::Kind kind)
+{
+    switch (kind) {
+    case PlannedOutput::New:
+        return TEXT("would be written (a new file)");
+    case PlannedOutput::Replace:
+        return TEXT("would be written over the file there");
+    default:
+        return TEXT("would be left unchanged (it holds the text already)");
+    }
+}
+
 WString Count(size_t count, const WCHAR* what)
 {
     return DecimalText(count) + TEXT(" ") + what;
@@ -36,6 +48,8 @@ void ForEachReportLine(const ExportReport& report,
     const WString prefix = TEXT("tagscribe: ");
     for (const ExportFailure& failure : report.failures)
         take(prefix + vela::UserPath(failure.path) + TEXT(": ") + Reason(failure) + TEXT("\n"));
+    for (const PlannedOutput& output : report.planned)
+        take(prefix + vela::UserPath(output.path) + TEXT(": ") + Plan(output.kind) + TEXT("\n"));
     // A UTF-8 run loses only what no encoding holds: unpaired surrogates.
     const WString hint = GetACP() == CP_UTF8 ? WString() : WString(TEXT("; --utf8 keeps them"));
     for (const LossyOutput& output : report.lossy) {
@@ -52,6 +66,22 @@ void ForEachReportLine(const ExportReport& report,
         take(prefix + vela::UserPath(path) +
              TEXT(": written without time stamps (the track's synchronised lyrics give "
                   "none that can be read)\n"));
+    for (const vela::LoopEntry& loop : report.passedOver.loops)
+        take(prefix + vela::UserPath(loop.path) + TEXT(": not searched: it leads back to ") +
+             vela::UserPath(loop.leadsBackTo) + TEXT("\n"));
+    const std::vector<UnsearchedFolders>& unsearched = report.passedOver.unsearched;
+    for (const UnsearchedFolders& folder : unsearched) {
+        const bool one = folder.count == 1;
+        take(prefix + Count(folder.count, one ? TEXT("sub-folder") : TEXT("sub-folders")) +
+             TEXT(" of ") + vela::UserPath(folder.folder) +
+             TEXT(" not searched (the sub-folder option is off; -r searches ") +
+             (one ? TEXT("it") : TEXT("them")) + TEXT(")\n"));
+    }
+    if (unsearched.empty() && report.nothingToRead != ExportReport::SomethingRead)
+        take(prefix +
+             (report.nothingToRead == ExportReport::NoMp3File ? TEXT("no MP3 file")
+                                                              : TEXT("no file")) +
+             TEXT(" in the paths named\n"));
     take(SummaryLine(report));
 }
 
@@ -62,6 +92,8 @@ WString SummaryLine(const ExportReport& report)
                       Count(report.failures.size(), TEXT("failed"));
     if (report.unchanged > 0)
         summary += TEXT(", ") + Count(report.unchanged, TEXT("unchanged"));
+    if (report.dryRun)
+        summary += TEXT(" (a dry run: nothing was written)");
     return summary + TEXT("\n");
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/input_paths.h"
 #include "app/job_inputs.h"
+#include "app/output_plan.h"
 #include "app/paths.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/output_file.h"
@@ -33,13 +34,16 @@ DWORD LastErrorOr(DWORD fallback)
 ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
                           ExportProgress* progress)
 {
-    paths = ExpandInputPaths(paths, options.subFolders);
+    ExportReport report;
+    report.dryRun = options.dryRun;
+    OutputPlan plan;
+    paths = ExpandInputPaths(paths, options.subFolders, &report.passedOver);
     const bool emptyFile = options.emptyFile;
     // Without the empty-file option only MP3 files are read, and those an
     // output never replaces anyway (Existing::Keep below).
     const JobInputs inputs(emptyFile ? paths : WStringList());
-    ExportReport report;
     vela::Mp3Tag tag;
+    bool anyRead = false;
     vela::ReadAhead ahead(vela::CurrentDisk(), paths, [emptyFile](const WString& path) {
         return emptyFile || HasMp3Extension(path);
     });
@@ -49,6 +53,7 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         const WString& path = paths[i];
         if (!emptyFile && !HasMp3Extension(path))
             continue;
+        anyRead = true;
         SetLastError(ERROR_SUCCESS);
         const bool read = tag.Open(ahead.Take(i));
         if (!read) {
@@ -82,8 +87,16 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         // reader's open does not keep others out), and never takes the
         // place of an existing MP3 file.
         const bool track = HasMp3Extension(target);
-        const vela::OutputResult written = vela::WriteOutput(
-            *output, tag.Source(), track ? vela::Existing::Keep : vela::Existing::Replace, bytes);
+        const vela::Existing existing = track ? vela::Existing::Keep : vela::Existing::Replace;
+        vela::OutputResult written;
+        if (options.dryRun) {
+            PlannedOutput::Kind kind;
+            written = plan.Check(*output, tag.Source(), existing, bytes, kind);
+            if (written != vela::OutputResult::Failed)
+                report.planned.push_back({target, kind});
+        } else {
+            written = vela::WriteOutput(*output, tag.Source(), existing, bytes);
+        }
         if (written == vela::OutputResult::Failed) {
             const DWORD error = LastErrorOr(ERROR_WRITE_FAULT);
             if (track && error == ERROR_FILE_EXISTS)
@@ -103,5 +116,7 @@ ExportReport ExportTracks(WStringList paths, const ExportOptions& options,
         if (taken.untimed)
             report.untimed.push_back(target);
     }
+    if (!anyRead)
+        report.nothingToRead = emptyFile ? ExportReport::NoFile : ExportReport::NoMp3File;
     return report;
 }

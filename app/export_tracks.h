@@ -17,7 +17,9 @@ public:
 // empty one. An output never replaces the input itself, an existing MP3
 // file, or (with the empty-file option) any other file of the list; each is
 // complete or absent whenever the process stops, and one that holds the
-// lyrics already is left alone. The list
+// lyrics already is left alone.
+// With options.dryRun nothing is written: each output is judged as its
+// write would judge it and the report tells what a real run would do. The list
 // is taken by value so that a caller done with it can hand it over: only the
 // expanded list then stays alive while the files are read.
 ExportReport ExportTracks(WStringList paths, const ExportOptions& options,

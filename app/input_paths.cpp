@@ -1,12 +1,23 @@
 #include "app/input_paths.h"
 
-#include "vela/media/directory_list.h"
-
 #include <shlwapi.h>
 
-WStringList ExpandInputPaths(const WStringList& pending, bool recurse)
+#include <set>
+
+namespace {
+
+// The same path is told once, however often its folder was named.
+bool FirstTime(std::set<WString>& told, const WString& path)
+{
+    return told.insert(path).second;
+}
+
+} // namespace
+
+WStringList ExpandInputPaths(const WStringList& pending, bool recurse, PassedOver* passed)
 {
     WStringList result;
+    std::set<WString> toldLoops, toldFolders;
     for (const WString& path : pending) {
         if (!PathIsDirectoryW(path.c_str())) {
             result.push_back(path);
@@ -17,6 +28,14 @@ WStringList ExpandInputPaths(const WStringList& pending, bool recurse)
         list.Search(path, TEXT("*.*"), recurse, vela::Details::Names);
         for (vela::DirectoryEntry& file : list.files)
             result.push_back(std::move(file.path));
+        if (passed == nullptr)
+            continue;
+        for (vela::LoopEntry& loop : list.loops) {
+            if (FirstTime(toldLoops, loop.path))
+                passed->loops.push_back(std::move(loop));
+        }
+        if (!recurse && !list.folders.empty() && FirstTime(toldFolders, path))
+            passed->unsearched.push_back({path, list.folders.size()});
     }
     return result;
 }

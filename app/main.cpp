@@ -6,6 +6,8 @@
 #include "app/command_line.h"
 #include "app/hand_over.h"
 #include "app/instance_block.h"
+#include "app/run_options.h"
+#include "app/start_mark.h"
 #include "app/tagscribe.h"
 #include "res/resource.h"
 #include "vela/storage/file.h"
@@ -56,11 +58,13 @@ int RunBatch(std::unique_ptr<Tagscribe> dialog)
 
 int Run(HINSTANCE instance, const WCHAR* commandLine)
 {
+    RemoveStartMark();
     const WStringList arguments = SplitCommandLine(commandLine ? commandLine : TEXT(""));
     vela::ModuleInstance = instance;
     vela::KeepFreedMemoryForReuse();
 
     const bool interactive = arguments.empty();
+    const RunOptions runOptions = interactive ? RunOptions() : RunOptionsFromEnvironment();
     SharedMemory block(InstanceBlockName);
     if (block.Open()) {
         // A user's dialog is open. A start without paths brings it forward;
@@ -74,24 +78,34 @@ int Run(HINSTANCE instance, const WCHAR* commandLine)
                 vela::BringToFront(running);
             return 0;
         }
-        if (running && IsWindow(running)) {
+        // A batch with options of its own runs with them, beside the
+        // dialog, rather than have the dialog export with the options it
+        // shows.
+        if (running && IsWindow(running) && !runOptions.Any()) {
             BatchConsole console;
             return HandOverToDialog(running, arguments, console);
         }
     }
 
     auto dialog = std::make_unique<Tagscribe>(arguments);
-    if (!interactive)
+    if (!interactive) {
+        dialog->RunWith(runOptions);
         return RunBatch(std::move(dialog));
-    const bool created = dialog->Create(IDD_TAGSCRIBE);
+    }
+    if (!dialog->Create(IDD_TAGSCRIBE)) {
+        // Nothing could ever end the loop of a dialog that is not there.
+        const DWORD error = GetLastError();
+        BatchConsole console;
+        console.Write(TEXT("tagscribe: the dialog could not be made (") + vela::SystemText(error) +
+                      TEXT(")\n"));
+        return 1;
+    }
     // Only a dialog the user sees is published. A batch run's window is
     // hidden and gone as soon as its export ends, so a start that deferred to
     // it would open nothing and export nothing.
-    if (created && block.Create(InstanceBlockSize))
+    if (block.Create(InstanceBlockSize))
         WriteWindowHandle(block, dialog->hwnd);
-    // Without a window nothing could ever end the loop.
-    if (created)
-        vela::RunMessageLoop();
+    vela::RunMessageLoop();
     dialog.reset();
     return 0;
 }

@@ -16,6 +16,7 @@ struct ExportOptions {
     bool emptyFile;   // every file counts, not only .mp3, and a track without
                       // lyrics gets an empty output
     OutputOptions output;
+    bool dryRun = false;  // everything decided and told, nothing written
 };
 
 // The output folder, a backslash when it lacks one, then the base name with

@@ -147,7 +147,7 @@ std::optional<ExportReport> Tagscribe::ExportLyrics()
 {
     std::optional<ExportReport> report;
     if (ControlsReady())
-        report = ExportTracks(std::move(pending_), ReadExportOptions(), progress_);
+        report = ExportTracks(std::move(pending_), runOptions_.Over(ReadExportOptions()), progress_);
     pending_.clear();  // a moved-from list is valid but unspecified
     return report;
 }

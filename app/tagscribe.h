@@ -3,6 +3,7 @@
 // file, and the export of dropped or command-line paths.
 #include "app/export_tracks.h"
 #include "app/output_path.h"
+#include "app/run_options.h"
 #include "app/settings_path.h"
 #include "app/settings_tables.h"
 #include "vela/text.h"
@@ -37,6 +38,8 @@ public:
 
     // Told of a batch run's progress; set before Create.
     void ReportProgressTo(ExportProgress* progress) { progress_ = progress; }
+    // A batch run's own options, put over the saved ones; set before Create.
+    void RunWith(const RunOptions& options) { runOptions_ = options; }
     // What a batch run's export did; empty when it could not run (the
     // window or its controls could not be made).
     const std::optional<ExportReport>& BatchReport() const { return batchReport_; }
@@ -70,6 +73,7 @@ private:
     boost::shared_ptr<vela::Button> browseFileName_;
     WString settingsPath_;
     ExportProgress* progress_ = nullptr;
+    RunOptions runOptions_;
     std::optional<ExportReport> batchReport_;
     std::deque<HandOver> handOvers_;
 };

@@ -84,6 +84,8 @@ foreach(size ${icon_sizes})
           RENAME tagscribe.png)
 endforeach()
 install(FILES ${package_dir}/tagscribe.1.gz DESTINATION share/man/man1)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/tagscribe.bash-completion
+        DESTINATION share/bash-completion/completions RENAME tagscribe)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tagscribe)
@@ -93,7 +95,8 @@ set(CPACK_PACKAGE_CONTACT "${TAGSCRIBE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "export the lyrics kept in MP3 files to text files")
 set(CPACK_PACKAGE_DESCRIPTION "Tagscribe writes the lyrics stored in the ID3 tags of MP3 files (USLT,
-or TXXX frames named as lyrics) to plain text files beside them, in the
+TXXX frames named as lyrics, or SYLT synchronised lyrics as LRC text) to
+plain text files beside them or in a folder of their own, in the
 locale's ANSI code page or as UTF-8. It is a Win32 program run by Wine: a
 small dialog with Japanese captions onto which files and folders are
 dropped, or a batch when paths are named on the command line.")

@@ -77,6 +77,18 @@ for track in english/morning-light english/harbour-song japanese/furui-uta; do
   [ -s "$work/$track.txt" ] || fail "no lyrics in $track.txt"
 done
 
+# A library as users keep one, Artist/Album/track, exported with -r: every
+# track with lyrics in every sub-folder, and the settings still absent.
+mkdir -p "$work/Music/Artist/Album"
+cp "$top/samples/english/"*.mp3 "$work/Music/Artist/Album/"
+as_root chown -R "$user:" "$work/Music"
+as_user tagscribe -r Music 2>"$scratch/err" || fail "tagscribe -r exited with $?"
+[ -s "$work/Music/Artist/Album/morning-light.txt" ] || fail "tagscribe -r left out the sub-folders"
+[ ! -e "$home/.config/tagscribe/tagscribe.dat" ] || fail "a batch made the settings file"
+completion=/usr/share/bash-completion/completions/tagscribe
+words="$(bash -c ". $completion; COMP_WORDS=(tagscribe --dry); COMP_CWORD=1; _tagscribe; echo \"\${COMPREPLY[*]}\"")"
+[ "$words" = "--dry-run" ] || fail "the bash completion gave '$words' for --dry"
+
 # The dialog (on a display of its own), closed as a user closes it: its
 # options land in the user's configuration folder.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
@@ -100,6 +112,9 @@ kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null
 [ -f "$home/.config/tagscribe/tagscribe.dat" ] || fail "no settings in ~/.config/tagscribe"
 [ "$(stat -c %U "$home/.config/tagscribe/tagscribe.dat")" = "$user" ] || fail "the settings are not the user's"
 [ ! -e "$home/.wine" ] || fail "a ~/.wine was made"
+for made in .config/menus .local/share/applications .local/share/mime .local/share/desktop-directories; do
+  [ ! -e "$home/$made" ] || fail "Wine's menu builder made ~/$made"
+done
 elsewhere="$(find "$home" "$work" /usr/lib/tagscribe /usr/share/tagscribe \( -name '*.dat' -o -name system.reg \) \
   ! -path "$home/.config/tagscribe/*" ! -path "$home/.local/share/tagscribe/*" 2>/dev/null)"
 [ -z "$elsewhere" ] || fail "settings or a prefix elsewhere: $elsewhere"

@@ -7,7 +7,10 @@ tagscribe_wine_env() {
   local flavour="${2:-}"
   export WINEPREFIX="$1/wineprefix${flavour:+-$flavour}"
   export WINEDEBUG="${WINEDEBUG:--all}"
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Without the menu builder a new prefix leaves no empty menu and MIME
+  # folders in the user's home (~/.config/menus, ~/.local/share/applications,
+  # mime, desktop-directories); the program installs no Windows menu entry.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export WINEARCH=win64
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "tagscribe: preparing the Wine prefix $WINEPREFIX (once, about half a minute)..." >&2

@@ -2,6 +2,7 @@
 #include "tests/support/each_disk.h"
 #include "tests/support/small_disk.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unix_path.h"
 #include "vela/media/directory_list.h"
 #include "vela/storage/file.h"
 #include "vela/storage/output_file.h"
@@ -75,16 +76,6 @@ bool Win32Writes(const WString& path)
     File file;
     return file.Open(path, File::WriteMode);
 }
-
-#ifdef __WINE__
-std::string UnixPath(const WString& path)
-{
-    char* name = wine_get_unix_file_name(path.c_str());
-    std::string unixPath = name ? name : "";
-    HeapFree(GetProcessHeap(), 0, name);
-    return unixPath;
-}
-#endif
 
 class DiskWrite : public EachDisk {
 protected:

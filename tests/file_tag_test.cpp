@@ -6,6 +6,7 @@
 
 #include "tests/support/mp3_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unix_path.h"
 #include "vela/media/file_tag.h"
 
 #include <id3tag.h>
@@ -30,9 +31,7 @@ std::string Rendered(id3_tag* tag)
 // The tag view of libid3tag's own file route, through its C stream.
 std::string LibraryView(const WString& path)
 {
-    char* unixPath = wine_get_unix_file_name(path.c_str());
-    const int fd = open(unixPath, O_RDONLY);
-    HeapFree(GetProcessHeap(), 0, unixPath);
+    const int fd = open(UnixPath(path).c_str(), O_RDONLY);
     id3_file* file = fd < 0 ? nullptr : id3_file_fdopen(fd, ID3_FILE_MODE_READONLY);
     if (file == nullptr)
         return "<no file>";

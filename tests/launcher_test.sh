@@ -94,12 +94,78 @@ touch -d '2000-01-01' "$stamp"
 launch samples/english
 check "settings in place are not applied again" [ "$(stat -c %Y "$stamp")" = "$(date -d 2000-01-01 +%s)" ]
 
+# Each option of a batch against its twin: the same value saved as the dialog
+# saves it. Both give the same files, byte for byte, and neither batch makes
+# or changes the settings file.
+settings="$work/build/tagscribe.dat"
+library() {  # a fresh two-level library in $work/lib, and an empty $work/texts
+  rm -rf "$work/lib" "$work/texts" && mkdir -p "$work/lib/Album" "$work/texts"
+  cp "$top/samples/english/"*.mp3 "$work/lib/" && cp "$top/samples/japanese/"*.mp3 "$work/lib/Album/"
+  printf 'cover' > "$work/lib/cover.jpg"
+}
+outputs() {  # every file but the tracks, with its bytes' digest
+  (cd "$work" && find lib texts -type f ! -name '*.mp3' ! -name cover.jpg -exec md5sum {} + | sort)
+}
+twin() {  # twin NAME "OPTIONS" KEY=VALUE...
+  local name="$1" options="$2"; shift 2
+  library; rm -f "$settings"
+  launch $options lib; local rc_given=$? given; given="$(outputs)"
+  check "$name: no settings file made" [ ! -e "$settings" ]
+  library; python3 "$top/tests/support/settings_file.py" "$settings" "$@"
+  local before; before="$(md5sum < "$settings")"
+  launch lib; local rc_saved=$? saved; saved="$(outputs)"
+  check "$name: the saved file is unchanged" [ "$(md5sum < "$settings")" = "$before" ]
+  check "$name: same status as saved ($rc_given)" [ $rc_given -eq $rc_saved ]
+  check "$name: writes something" [ -n "$given" ]
+  [ "$given" = "$saved" ] || { check "$name: the outputs of the saved options" false;
+    diff <(echo "$given") <(echo "$saved") >&2; }
+}
+texts_windows="Z:${work//\//\\}\\texts"
+twin "-r" "-r" SubDirectory=1
+twin "--no-recursive" "--no-recursive" SubDirectory=0
+twin "-o" "-r -o texts" SubDirectory=1 SameDirectory=0 "Directory=$texts_windows"
+twin "--name" "--name=lyrics" SameFileName=0 FileName=lyrics
+twin "-e" "-elrc" Extension=lrc
+twin "--empty" "--empty" EmptyFile=1
+rm -f "$settings"
+# A dry run reads everything and changes nothing: the tree keeps every byte
+# and time, and its lines name exactly the outputs that the real run writes.
+library
+printf 'old text' > "$work/lib/harbour-song.txt" && touch -d 2001-01-01 "$work/lib/harbour-song.txt"
+tree() { (cd "$work" && find lib texts -printf '%p %s %Y %T@ %C@\n' | sort && find lib -type f -exec md5sum {} + | sort); }
+before="$(tree)"
+launch -n -r lib; rc=$?
+check "a dry run exits with 0" [ $rc -eq 0 ]
+check "a dry run changes nothing" [ "$(tree)" = "$before" ]
+check "a dry run is marked" contains "$(tail -n1 "$work/err")" "(a dry run: nothing was written)"
+planned="$(sed -n 's/^tagscribe: \(.*\): would be written.*/\1/p' "$work/err" | sort)"
+counts="$(tail -n1 "$work/err")"
+snapshot() { (cd "$work" && find lib -type f ! -name '*.mp3' -printf '%p %T@\n' | sort); }
+old="$(snapshot)"
+launch -r lib
+written="$(comm -13 <(echo "$old") <(snapshot) | cut -d' ' -f1)"
+check "a dry run gives the real run's counts" [ "$(tail -n1 "$work/err")" = "${counts% (a dry run: nothing was written)}" ]
+check "a dry run names what the real run writes" [ -n "$planned" ] && [ "$planned" = "$written" ]
+
+# A wrong value is named, and nothing is read or written.
+library
+launch -r --output-dir "$work/none" lib; rc=$?
+check "a missing output folder: status 2" [ $rc -eq 2 ]
+check "a missing output folder is named" contains "$(cat "$work/err")" "tagscribe: --output-dir: no such folder:"
+launch lib -e; rc=$?
+check "a missing value: status 2" [ $rc -eq 2 ]
+check "a missing value is named" contains "$(cat "$work/err")" "tagscribe: -e: a value is missing"
+check "wrong values write nothing" [ -z "$(outputs)" ]
+
 # A display for the dialog below, started before the next batch so that the
 # dialog opens while that batch's display-less desktop is still up.
+# Xvfb writes its display's number once it takes clients; an Xvfb that
+# fails ends the read with nothing.
+mkfifo "$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
-display=":$(head -n1 "$work/display")"
+read -r number < "$work/display"
+display=":$number"
 
 # The batch's read-ahead never waits on a FIFO named like a track, and ends.
 mkdir "$work/pipes" && mkfifo "$work/pipes/stuck.mp3" && cp "$top/samples/english/"*.mp3 "$work/pipes/"
@@ -113,6 +179,18 @@ check "a missing path among others: status 2" [ $rc -eq 2 ]
 check "the missing one is reported" contains "$(cat "$work/err")" "no such file or folder: missing.mp3"
 check "the others are exported" [ -s "$work/samples/japanese/sakura-michi.txt" ]
 check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparing"
+check "a program that started leaves no start mark" \
+  bash -c "! ls '$work/build/wineprefix/'tagscribe-starting.* 2>/dev/null"
+
+# Wine failing to start the program, without a word of its own: the
+# launcher's line, and Wine's status.
+mkdir "$work/broken" && ln -s "$work/build/wineprefix" "$work/broken/wineprefix"
+cp "$work/build/tagscribe.exe.so" "$work/broken/"
+printf '#!/bin/sh\nexit 1\n' > "$work/broken/tagscribe.exe" && chmod +x "$work/broken/tagscribe.exe"
+TAGSCRIBE_BUILD="$work/broken" launch samples/japanese; rc=$?
+check "Wine's failure to start keeps its status" [ $rc -eq 1 ]
+check "Wine's failure to start is reported" \
+  [ "$(cat "$work/err")" = "tagscribe: Wine could not start the program (exit status 1)" ]
 
 # The dialog, opened right after a display-less batch, shows on the display.
 # A batch without a display while it is open has the dialog export its paths
@@ -136,6 +214,13 @@ check "a batch beside an open dialog is exported by it" \
   [ -s "$work/samples/english/morning-light.txt" ]
 check "the dialog's export is reported" \
   contains "$(cat "$work/err")" "tagscribe: 2 exported, 1 without lyrics, 0 failed"
+
+# A batch with options of its own runs with them beside the open dialog.
+rm -f "$work/samples/english/"*.txt
+launch -e lrc samples/english; rc=$?
+check "a batch with options beside the dialog exits with 0" [ $rc -eq 0 ]
+check "a batch with options beside the dialog uses them" \
+  [ -s "$work/samples/english/morning-light.lrc" ] && [ ! -e "$work/samples/english/morning-light.txt" ]
 
 # A batch right after the dialog closed, while its desktop is still up.
 kill "$dialog_pid"; wait "$dialog_pid" 2>/dev/null; dialog_pid=

@@ -117,10 +117,19 @@ TEST(LostWork, AKilledBatchLeavesEveryOutputOldOrNew)
         ASSERT_TRUE(WriteBytes(dir / Wide("t" + std::to_string(i) + ".txt"), "old"));
     }
     {
+        // Each output is renamed into place: woken by every name change in
+        // the folder until the first output is new, the batch is killed.
+        const HANDLE renames =
+            FindFirstChangeNotificationW(dir.Path().c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+        ASSERT_NE(renames, INVALID_HANDLE_VALUE);
         ChildRun run;  // killed when it goes out of scope
-        ASSERT_TRUE(run.Start(program.Path(), Quoted(dir.Path())));
-        while (run.Running() && ReadBytes(dir / TEXT("t0.txt")) == "old")
-            Sleep(1);
+        const bool started = run.Start(program.Path(), Quoted(dir.Path()));
+        const HANDLE events[] = {renames, run.Process()};
+        while (started && ReadBytes(dir / TEXT("t0.txt")) == "old" &&
+               WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0)
+            FindNextChangeNotification(renames);
+        FindCloseChangeNotification(renames);
+        ASSERT_TRUE(started);
         EXPECT_TRUE(run.Running()) << "the batch ended before it could be killed";
     }
     int partial = 0;

@@ -12,6 +12,7 @@
 
 #include "tests/support/mp3_writer.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unix_path.h"
 #include "vela/media/mp3_tag.h"
 
 #include <id3tag.h>
@@ -60,12 +61,8 @@ int Code(Encoding encoding)
 // with the C runtime, behind Wine's back, so only /proc shows them.
 bool HeldOpen(const WString& path)
 {
-    char* unixPath = wine_get_unix_file_name(path.c_str());
-    if (unixPath == nullptr)
-        return false;
     // /proc shows resolved names; the prefix's drive is a symbolic link.
-    char* resolved = realpath(unixPath, nullptr);
-    HeapFree(GetProcessHeap(), 0, unixPath);
+    char* resolved = realpath(UnixPath(path).c_str(), nullptr);
     if (resolved == nullptr)
         return false;
     std::string target = resolved;
@@ -327,10 +324,9 @@ TEST(Mp3Tag, UnixRouteMatchesLetterCaseAndOpensRegularFilesOnly)
     TempDir dir;
     ASSERT_TRUE(WriteBytes(dir / TEXT("Song.MP3"), mp3::FileWithLyrics("cased")));
     ASSERT_TRUE(MakeFolder(dir / TEXT("folder.mp3")));
-    char* unixDir = wine_get_unix_file_name(dir.Path().c_str());
-    ASSERT_NE(unixDir, nullptr);
-    const std::string pipe = std::string(unixDir) + "/pipe.mp3";
-    HeapFree(GetProcessHeap(), 0, unixDir);
+    const std::string unixDir = UnixPath(dir.Path());
+    ASSERT_FALSE(unixDir.empty());
+    const std::string pipe = unixDir + "/pipe.mp3";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     vela::Mp3Tag tag;
     for (int mode : {ID3_FILE_MODE_READONLY, ID3_FILE_MODE_READWRITE}) {
@@ -549,8 +545,8 @@ void DirtyHeap()
 
 } // namespace
 
-// Plain frame sizes in ID3v2.4 tags, and frames whose unsynchronised data
-// ends in FF 00, which libid3tag reads one byte too far.
+// Plain frame sizes in ID3v2.4 tags, and frames or whole tags whose
+// unsynchronised data ends in FF 00, which libid3tag reads one byte too far.
 TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
 {
     const std::string longText = std::string(300, 'x') + "\r\nend";
@@ -577,12 +573,24 @@ TEST(Mp3Tag, PlainSizesAndUnsynchronisedEndsRepaired)
                 tag.unsynchronise = version == 3;
                 cases.push_back({"ends in FF", tag.Bytes(), endsInFF});
             }
+    // Tag-level unsynchronisation whose last frame ends in FF (511 ms is 00 00 01 FF).
+    for (int version : {2, 3}) {
+        mp3::Frame lyrics = mp3::LyricsFrame(version, "ab");
+        mp3::Tag tag = TagWith(version, {lyrics, mp3::SyncedLyricsFrame(version, {{"ab", 511}})});
+        tag.unsynchronise = true;
+        cases.push_back({"whole tag ends in FF 00", tag.Bytes(), "ab"});
+        tag.frames.erase(tag.frames.begin());
+        cases.push_back({"whole tag ends in FF 00, SYLT", tag.Bytes(), "[00:00.51]ab"});
+    }
     mp3::Frame both = mp3::LyricsFrame(4, std::string(200, 'y') + endsInFF);
     both.unsynchronise = true;
     cases.push_back({"both", PlainSizedTag({both}, 0), std::string(200, 'y') + endsInFF});
     TempDir dir;
     for (const Case& c : cases) {
-        DirtyHeap();
-        EXPECT_EQ(LyricsOf(dir, c.bytes + mp3::AudioFrames(1)), c.lyrics) << c.what;
+        for (const std::string& audio : {std::string(), mp3::AudioFrames(1)}) {
+            DirtyHeap();
+            EXPECT_EQ(LyricsOf(dir, c.bytes + audio), c.lyrics)
+                << c.what << ", " << audio.size() << " bytes after";
+        }
     }
 }

@@ -4,11 +4,11 @@
 #include "tests/support/gtest.h"
 
 #include "app/export_tracks.h"
-#include "app/paths.h"
 #include "tests/support/code_pages.h"
 #include "tests/support/mp3_writer.h"
 #include "tests/support/program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unix_path.h"
 #include "vela/media/mp3_tag.h"
 #include "vela/storage/user_path.h"
 
@@ -105,6 +105,9 @@ TEST(SyncedLyrics, ReadAsLrc)
          "[00:00.00]chord", false},
         {"USLT first", Track(3, {SyncedLyricsFrame(3, kSong), mp3::LyricsFrame(3, "plain\r\n")}), "plain\r\n", false},
         {"TXXX first", Track(4, {SyncedLyricsFrame(4, kSong), mp3::UserTextFrame(4, "LYRICS", "a\nb")}), "a\nb", false},
+        {"an empty USLT first", Track(3, {mp3::LyricsFrame(3, ""), SyncedLyricsFrame(3, kSong)}), kSongLatin1, false},
+        {"an empty TXXX first", Track(4, {mp3::UserTextFrame(4, "lyrics-eng", ""), SyncedLyricsFrame(4, kSong, Encoding::Utf8)}),
+         kSongLrc, false},
         {"compressed", Track(3, {packed}), kSongLrc, false},
         {"unsynchronised, ends in FF", Track(4, {unsynchronised}), "[01:05.53]\xC3\xBF", false},
         {"time stamp cut short", Track(4, {cut}), "[00:00.01]kept", false},
@@ -152,11 +155,10 @@ namespace {
 // elsewhere and it saved nothing.
 bool Kid3Writes(const WString& folder)
 {
-    char* unixFolder = wine_get_unix_file_name(folder.c_str());
-    const std::string script = "cd '" + std::string(unixFolder ? unixFolder : "/nowhere") +
+    const std::string unixFolder = UnixPath(folder);
+    const std::string script = "cd '" + (unixFolder.empty() ? "/nowhere" : unixFolder) +
                                "' && kid3-cli -c 'select kid3.mp3' -c 'tag 2' -c \"set "
                                "SYLT:'song.lrc' 1\" -c save >kid3.log 2>&1";
-    HeapFree(GetProcessHeap(), 0, unixFolder);
     const char* argv[] = {"sh", "-c", script.c_str(), nullptr};
     pid_t child = 0;
     int status = -1;
@@ -179,19 +181,20 @@ TEST(SyncedLyricsProgram, ExportsLrcInTheCodePage)
         << "kid3-cli: " << ReadBytes(dir / TEXT("kid3.log"));
     ASSERT_TRUE(WriteBytes(dir / TEXT("utf16.mp3"), Track(3, {SyncedLyricsFrame(3, kSong, Encoding::Utf16)})));
     ASSERT_TRUE(WriteBytes(dir / TEXT("utf8.mp3"), Track(4, {SyncedLyricsFrame(4, kSong, Encoding::Utf8)})));
-    const std::string kid3Lrc = "[00:01.23]In the morning\r\n[01:05.43]Caf\xC3\xA9";
+    // The expected bytes under UTF-8, 1252 and 932 (where é has the look-alike e).
+    const std::string lines = "[00:01.23]In the morning\r\n[01:05.43]Caf";
+    const bool japanese = GetACP() == 932;
+    ASSERT_TRUE(japanese || GetACP() == 1252) << GetACP();
     for (const WCHAR* variant : {TEXT("tagscribe.exe.so"), TEXT("tagscribe-utf8.exe.so")}) {
         ProgramCopy program(variant);
         ASSERT_FALSE(program.Path().empty());
         ASSERT_EQ(RunProgram(program.Path(), Quoted(dir.Path())).exitCode, 0u) << Utf8(variant);
         const bool utf8 = WString(variant) != TEXT("tagscribe.exe.so");
-        const std::string song = utf8 ? std::string(kSongLrc) : ToAnsi(Wide(kSongLrc));
-        if (GetACP() == 1252 && !utf8) {
-            EXPECT_EQ(song, "[00:01.23]In the morning\r\n[01:05.43]Caf\xE9 ??");
-        } else if (GetACP() == 932 && !utf8) {
-            EXPECT_NE(song.find(shiftJis), std::string::npos);
-        }
-        EXPECT_EQ(ReadBytes(dir / TEXT("kid3.txt")), utf8 ? kid3Lrc : ToAnsi(Wide(kid3Lrc))) << Utf8(variant);
+        const std::string kid3Lrc = lines + (utf8 ? "\xC3\xA9" : japanese ? "e" : "\xE9");
+        const std::string song = utf8       ? std::string(kSongLrc)
+                                 : japanese ? lines + "e " + shiftJis
+                                            : lines + "\xE9 ??";
+        EXPECT_EQ(ReadBytes(dir / TEXT("kid3.txt")), kid3Lrc) << Utf8(variant);
         EXPECT_EQ(ReadBytes(dir / TEXT("utf16.txt")), song) << Utf8(variant);
         EXPECT_EQ(ReadBytes(dir / TEXT("utf8.txt")), song) << Utf8(variant);
     }

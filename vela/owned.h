@@ -13,7 +13,7 @@
 // Below, the Win32 handles this program opens, told apart by what the
 // opening call gives on failure: null (OpenProcess, CreateFileMappingW) or
 // INVALID_HANDLE_VALUE (CreateFileW, FindFirstFileW). The Unix ones are in
-// vela/storage/wine/names.h.
+// vela/storage/wine/names.h, the tag library's tags in vela/media/owned_tag.h.
 #include "vela/text.h"
 
 #include <utility>

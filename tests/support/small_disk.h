@@ -1,5 +1,6 @@
 #pragma once
 // Under Winelib, as root: a full disk on demand.
+#include "tests/support/unix_path.h"
 #include "vela/text.h"
 
 #include <windows.h>
@@ -14,11 +15,9 @@ class SmallDisk {
 public:
     SmallDisk(const WString& folder, const char* size)
     {
-        char* unixPath = wine_get_unix_file_name(folder.c_str());
-        if (unixPath == nullptr)
+        path_ = UnixPath(folder);
+        if (path_.empty())
             return;
-        path_ = unixPath;
-        HeapFree(GetProcessHeap(), 0, unixPath);
         const std::string options = std::string("size=") + size;
         mounted_ = mount("tagscribe-full", path_.c_str(), "tmpfs", 0, options.c_str()) == 0;
     }

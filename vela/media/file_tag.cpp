@@ -1,5 +1,7 @@
 #include "vela/media/file_tag.h"
 
+#include "vela/media/stored_tag.h"
+
 #include <id3tag.h>
 
 #include <algorithm>
@@ -41,9 +43,18 @@ public:
         size_t got = 0;
         const unsigned char* bytes = file_.At(at, static_cast<size_t>(length), got);
         position = at + got;
-        OwnedTag tag(bytes && got == length ? id3_tag_parse(bytes, got) : nullptr);
+        // A tag that the library misreads is handed to it repaired.
+        OwnedTag tag;
+        std::string readable;
+        if (bytes && got == length) {
+            const char* stored = reinterpret_cast<const char*>(bytes);
+            tag.reset(ReadableTag(std::string_view(stored, got), readable)
+                          ? id3_tag_parse(reinterpret_cast<const id3_byte_t*>(readable.data()),
+                                          readable.size())
+                          : id3_tag_parse(bytes, got));
+        }
         if (tag) {
-            if (!(tag->extendedflags & ID3_TAG_EXTENDEDFLAG_TAGISANUPDATE))
+            if (!(tag.get()->extendedflags & ID3_TAG_EXTENDEDFLAG_TAGISANUPDATE))
                 id3_tag_clearframes(view_);
             for (unsigned i = 0; id3_frame* frame = id3_tag_findframe(tag.get(), nullptr, i); ++i)
                 id3_tag_attachframe(view_, frame);

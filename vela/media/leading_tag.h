@@ -1,56 +1,25 @@
 #pragma once
-// How the tag reader fetches a track's bytes: the first ones in one read,
-// the last ones in another, and anything else where it lies. One object
-// serves one reading of one track; the bytes go with it.
-#include "vela/storage/disk.h"
+// What the tag reader takes itself from the ID3v2 tag at a track's start and
+// from what follows it, beside libid3tag's reading of the tags.
+#include "vela/media/lyrics_frame.h"
+#include "vela/media/owned_tag.h"
+#include "vela/media/track_bytes.h"
 
 #include <string>
 
 namespace vela {
 
-class TrackBytes {
-public:
-    explicit TrackBytes(Track& track);
-    TrackBytes(const TrackBytes&) = delete;
-    TrackBytes& operator=(const TrackBytes&) = delete;
+// The TXXX frame that gives the lyrics, from the leading tag's bytes, in a
+// tag of its own as a USLT frame of the same encoding, description and
+// value (see TxxxAsLyricsTag): the library reads that value as full text,
+// with the line feeds that it turns into spaces in a TXXX frame. Null when
+// the bytes give no such frame, or one with another description.
+OwnedTag LeadingTxxxAsLyrics(TrackBytes& file, const LyricsFrame& txxx);
 
-    uint64_t Size() const { return size_; }
-    // The bytes the file holds from `offset` on, at most `count` of them
-    // (fewer at its end: `got` says how many); null when a read fails.
-    // Valid until the next call.
-    const unsigned char* At(uint64_t offset, size_t count, size_t& got);
-
-private:
-    // Bytes read at `from`, kept as read.
-    struct Piece {
-        uint64_t from = 0;
-        std::string bytes;
-        bool Holds(uint64_t offset, size_t count) const
-        {
-            return offset >= from && offset - from + count <= bytes.size();
-        }
-    };
-    bool Read(Piece& piece, uint64_t from, size_t count);
-
-    Track& track_;
-    const uint64_t size_;
-    Piece head_;   // from the start: the leading tag, grown to its end when longer
-    Piece tail_;   // the last bytes, where ID3v1 tags and footers lie
-    Piece other_;  // whatever else was asked for last
-};
-
-// What the tag reader reads itself at the start of a track: the ID3v2 tag,
-// header included, as stored, for the tags that it mends before libid3tag
-// parses them again; and up to kAudioBytes of what follows it (and its
-// footer), where the first MPEG audio frame's header is.
-struct LeadingBytes {
-    std::string tag;
-    std::string audio;
-};
-
+// Up to kAudioBytes after the leading tag (and its footer), where the first
+// MPEG audio frame's header is; empty when the track does not start with an
+// ID3v2 tag or cannot be read.
 const size_t kAudioBytes = 4096;
-
-// False when the file cannot be read or does not start with an ID3v2 tag.
-bool ReadLeadingTag(TrackBytes& file, LeadingBytes& bytes);
+std::string AudioAfterLeadingTag(TrackBytes& file);
 
 } // namespace vela

@@ -1,6 +1,5 @@
 #pragma once
-// Which frame of a tag gives the lyrics, and what the tag reader must read
-// from the file's bytes to give them right. See FindLyricsFrame.
+// Which frame of a tag gives the lyrics. See FindLyricsFrame.
 #include <id3tag.h>
 
 namespace vela {
@@ -17,20 +16,22 @@ struct LyricsFrame {
     LyricsKind kind = LyricsKind::None;
     // For a TXXX frame, how many TXXX frames come before it.
     int userTextIndex = -1;
-    // The tag's bytes may give the lyrics better than the library read them
-    // (see MendTag).
-    bool mend = false;
     // A SYLT frame timed in MPEG frames: its times need the file's first
     // audio frame.
     bool timedInMpegFrames = false;
 };
 
-// The one rule for the lyrics, in this order of preference:
-// 1. the first USLT frame, even an empty one;
-// 2. only in a tag without any, the first TXXX frame named as lyrics by the
-//    converters, players and servers that keep them there;
-// 3. only without either, the first SYLT frame of lyrics (content type 1)
-//    that holds text, or failing that the first SYLT frame that holds text.
+// The one rule for the lyrics, in this order of preference, decided in one
+// walk over the tag's frames:
+// 1. the first USLT frame, when it holds text;
+// 2. only in a tag without any USLT frame, the first TXXX frame named as
+//    lyrics by the converters, players and servers that keep them there,
+//    when it holds text;
+// 3. otherwise the first SYLT frame of lyrics (content type 1) that holds
+//    text, or failing that the first SYLT frame that holds text.
+// A USLT or TXXX frame without any text (as taggers leave one when lyrics
+// are cleared) hides no SYLT frame; without either, that empty frame is the
+// result.
 LyricsFrame FindLyricsFrame(const id3_tag* tag);
 
 // The frame's lyrics as libid3tag decoded them, for USLT and TXXX; null when

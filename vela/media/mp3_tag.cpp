@@ -1,6 +1,7 @@
 #include "vela/media/mp3_tag.h"
 
 #include "vela/media/file_tag.h"
+#include "vela/media/leading_tag.h"
 #include "vela/media/legacy_text.h"
 #include "vela/media/synced_lyrics.h"
 
@@ -29,25 +30,29 @@ bool Mp3Tag::Open(const WString& path, int)
     return Open(CurrentDisk().OpenTrack(path));
 }
 
-// The track's bytes are read once here, for the tag and for its mending
-// alike, and let go before the next track.
+// Each step runs once per track, on bytes read once and let go before the
+// next track.
 bool Mp3Tag::Open(std::unique_ptr<Track> track)
 {
     Close();
     if (!track)
         return false;
     TrackBytes bytes(*track);
+    // Every tag of the track parsed once, those that the library misreads
+    // repaired first.
     OwnedTag tag = ReadFileTag(bytes);
     if (!tag)
         return false;
+    // One walk over the tag's frames chooses the one that gives the lyrics.
     lyrics_ = FindLyricsFrame(tag.get());
-    LeadingBytes leading;
-    if ((lyrics_.mend || lyrics_.timedInMpegFrames) && ReadLeadingTag(bytes, leading)) {
-        mended_ = MendTag(leading.tag, lyrics_);
-        if (mended_)
-            lyrics_ = FindLyricsFrame(mended_.get());
-        audioFrame_ = FirstMpegFrameLength(leading.audio);
+    // The library hands a TXXX value out with its line feeds made spaces.
+    if (lyrics_.kind == LyricsKind::UserText) {
+        userText_ = LeadingTxxxAsLyrics(bytes, lyrics_);
+        if (userText_)
+            lyrics_ = {id3_tag_findframe(userText_.get(), nullptr, 0), LyricsKind::Unsynchronised};
     }
+    if (lyrics_.timedInMpegFrames)
+        audioFrame_ = FirstMpegFrameLength(AudioAfterLeadingTag(bytes));
     tag_ = std::move(tag);
     track_ = std::move(track);
     return true;
@@ -94,7 +99,7 @@ Mp3Tag::TrackLyrics Mp3Tag::ReadLyrics() const
 
 void Mp3Tag::Close()
 {
-    mended_.reset();
+    userText_.reset();
     lyrics_ = LyricsFrame();
     audioFrame_ = MpegFrameLength();
     tag_.reset();

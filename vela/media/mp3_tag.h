@@ -1,11 +1,12 @@
 #pragma once
 // Reads the lyrics of an audio file's ID3 tag through libid3tag: the first
 // USLT frame, or in a tag without one the first TXXX frame named as lyrics,
-// or failing both a SYLT frame as LRC text (see FindLyricsFrame). One object
-// can read many files in turn: each Open closes the file the previous one
-// left open.
-#include "vela/media/mended_tag.h"
+// or when neither holds text a SYLT frame as LRC text (see FindLyricsFrame).
+// One object can read many files in turn: each Open closes the file the
+// previous one left open.
+#include "vela/media/lyrics_frame.h"
 #include "vela/media/mpeg_audio.h"
+#include "vela/media/owned_tag.h"
 #include "vela/storage/disk.h"
 #include "vela/text.h"
 
@@ -52,10 +53,10 @@ private:
     std::unique_ptr<Track> track_;
     // The tag view as libid3tag's file route gives it (see ReadFileTag).
     OwnedTag tag_;
-    // The tag read again from the file's bytes, when the library's reading
-    // misses or spoils the lyrics; it then takes the place of tag_.
-    OwnedTag mended_;
-    // The frame that gives the lyrics, in mended_ when that is set.
+    // A TXXX frame that gives the lyrics, read again from the track's bytes
+    // as a USLT frame of a tag of its own (see LeadingTxxxAsLyrics).
+    OwnedTag userText_;
+    // The frame that gives the lyrics, in userText_ when that is set.
     LyricsFrame lyrics_;
     MpegFrameLength audioFrame_;
 };

@@ -20,7 +20,7 @@ const unsigned kV4DataLength = 0x0001;
 const unsigned kV3Compressed = 0x0080;
 const unsigned kV3EncryptedOrGrouped = 0x0060;
 
-bool ValidId(const std::string& id)
+bool ValidId(std::string_view id)
 {
     for (char c : id)
         if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
@@ -28,7 +28,7 @@ bool ValidId(const std::string& id)
     return true;
 }
 
-bool AllZero(const std::string& bytes, size_t from, size_t end)
+bool AllZero(std::string_view bytes, size_t from, size_t end)
 {
     for (size_t i = from; i < end; ++i)
         if (bytes[i] != 0)
@@ -44,7 +44,7 @@ size_t V4DataStart(const StoredFrame& frame)
 
 // Whether a frame's size leads to `next`: the end, padding or another
 // frame's identifier.
-bool Lands(const std::string& body, size_t next, size_t end, size_t idLength)
+bool Lands(std::string_view body, size_t next, size_t end, size_t idLength)
 {
     if (next >= end || body[next] == 0)
         return next <= end;
@@ -55,7 +55,7 @@ bool Lands(const std::string& body, size_t next, size_t end, size_t idLength)
 // syncsafe, but one popular player wrote plain integers there: the plain
 // reading is taken only for a frame whose syncsafe size leads nowhere and
 // whose plain one does. The two agree below 128.
-bool FrameSize(const std::string& body, size_t at, size_t end, int version, std::uint32_t& size,
+bool FrameSize(std::string_view body, size_t at, size_t end, int version, std::uint32_t& size,
                bool& plain)
 {
     const size_t header = version == 2 ? 6 : 10;
@@ -87,7 +87,7 @@ bool FrameSize(const std::string& body, size_t at, size_t end, int version, std:
 }
 
 // The frames between `at` and `end`, each split off in one walk.
-bool SplitFrames(const std::string& body, size_t at, size_t end, int version, StoredTag& tag)
+bool SplitFrames(std::string_view body, size_t at, size_t end, int version, StoredTag& tag)
 {
     const size_t idLength = version == 2 ? 3 : 4;
     const size_t headerLength = version == 2 ? 6 : 10;
@@ -103,10 +103,65 @@ bool SplitFrames(const std::string& body, size_t at, size_t end, int version, St
         tag.plainSizes = tag.plainSizes || plain;
         frame.flags = version == 2 ? 0 : BigEndian(body, at + 8, 2);
         frame.data = body.substr(at + headerLength, size);
-        tag.frames.push_back(std::move(frame));
+        tag.frames.push_back(frame);
         at += headerLength + size;
     }
     return AllZero(body, at, end);
+}
+
+// An ID3v2.4 frame that libid3tag would read one byte past (see
+// ReadableTag): its own unsynchronisation, and stored data ending in FF 00.
+bool EndsInUnsynchronisedFF(const StoredFrame& frame)
+{
+    const std::string_view data = frame.data;
+    return (frame.flags & (kV4Unsynchronised | kV4Encrypted)) == kV4Unsynchronised &&
+           data.size() >= V4DataStart(frame) + 2 &&
+           data.substr(data.size() - 2) == std::string_view("\xFF\0", 2);
+}
+
+// The tag's bytes again, with standard sizes and no extended header,
+// unsynchronisation or footer at tag level; in ID3v2.4 the frames that end
+// in FF 00 resynchronised and their flag cleared, every other flag kept.
+std::string JoinTag(int version, const std::vector<StoredFrame>& stored)
+{
+    std::string frames;
+    for (const StoredFrame& frame : stored) {
+        const bool mend = version == 4 && EndsInUnsynchronisedFF(frame);
+        const std::string data =
+            mend ? Resynchronise(frame.data, V4DataStart(frame)) : std::string(frame.data);
+        frames += frame.id;
+        const auto size = static_cast<std::uint32_t>(data.size());
+        if (version == 2) {
+            PutBigEndian(frames, size, 3);
+        } else {
+            version == 3 ? PutBigEndian(frames, size, 4) : PutSyncsafe(frames, size);
+            PutBigEndian(frames, mend ? frame.flags & ~kV4Unsynchronised : frame.flags, 2);
+        }
+        frames += data;
+    }
+    std::string bytes = "ID3";
+    bytes += static_cast<char>(version);
+    bytes += std::string(2, '\0');  // revision, flags
+    PutSyncsafe(bytes, static_cast<std::uint32_t>(frames.size()));
+    return bytes + frames;
+}
+
+// An ID3v2.2 or 2.3 tag unsynchronised as a whole, with its data ending in
+// FF 00, as the library meant to read it: resynchronised, flag cleared, the
+// rest (extended header, padding) as stored.
+bool ResynchroniseWholeTag(std::string_view bytes, std::string& readable)
+{
+    std::uint32_t size;
+    if (Byte(bytes, 3) < 2 || Byte(bytes, 3) > 3 || !(Byte(bytes, 5) & kTagUnsynchronised) ||
+        !Syncsafe(bytes, 6, size) || size < 2 || size > bytes.size() - 10 ||
+        bytes.substr(8 + size, 2) != std::string_view("\xFF\0", 2))
+        return false;
+    const std::string body = Resynchronise(bytes.substr(10, size), 0);
+    readable.assign(bytes.substr(0, 5));
+    readable += static_cast<char>(Byte(bytes, 5) & ~kTagUnsynchronised);
+    PutSyncsafe(readable, static_cast<std::uint32_t>(body.size()));
+    readable += body;
+    return true;
 }
 
 // The frame's data with its unsynchronisation and compression undone;
@@ -149,87 +204,69 @@ bool PlainData(int version, const StoredFrame& frame, std::string& data)
 
 } // namespace
 
-bool SplitTag(const std::string& bytes, StoredTag& tag)
+bool SplitTag(std::string_view bytes, StoredTag& tag)
 {
     std::uint32_t size;
-    if (bytes.size() < 10 || bytes.compare(0, 3, "ID3") != 0 || !Syncsafe(bytes, 6, size) ||
+    if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3" || !Syncsafe(bytes, 6, size) ||
         size > bytes.size() - 10)
         return false;
     const int version = static_cast<int>(Byte(bytes, 3));
     const unsigned flags = Byte(bytes, 5);
     if (version < 2 || version > 4 || (version == 2 && (flags & kTagExtendedHeader)))
         return false;  // ID3v2.2 uses that flag for a compression nobody defined
+    tag.version = version;
+    tag.frames.clear();
+    tag.plainSizes = false;
+    tag.resynchronised.clear();
     // Only tag-level unsynchronisation calls for a copy of the frames.
-    std::string resynchronised;
-    const std::string* body = &bytes;
+    std::string_view body = bytes;
     size_t begin = 10;
     size_t end = 10 + size;
     if (version < 4 && (flags & kTagUnsynchronised)) {
-        resynchronised = Resynchronise(bytes.substr(10, size), 0);
-        body = &resynchronised;
+        tag.resynchronised = Resynchronise(bytes.substr(10, size), 0);
+        body = tag.resynchronised;
         begin = 0;
-        end = resynchronised.size();
+        end = body.size();
     }
     if (flags & kTagExtendedHeader) {
         // ID3v2.3 counts the size field out, ID3v2.4 in.
         std::uint32_t extended = 0;
-        if (end - begin < 4 || (version == 4 && !Syncsafe(*body, begin, extended)))
+        if (end - begin < 4 || (version == 4 && !Syncsafe(body, begin, extended)))
             return false;
         const std::uint64_t length =
-            version == 3 ? BigEndian(*body, begin, 4) + std::uint64_t(4) : extended;
+            version == 3 ? BigEndian(body, begin, 4) + std::uint64_t(4) : extended;
         if (length > end - begin)
             return false;
         begin += static_cast<size_t>(length);
     }
-    tag = StoredTag();
-    tag.version = version;
-    return SplitFrames(*body, begin, end, version, tag);
+    return SplitFrames(body, begin, end, version, tag);
 }
 
-std::string JoinTag(const StoredTag& tag)
+bool ReadableTag(std::string_view bytes, std::string& readable)
 {
-    std::string frames;
-    for (const StoredFrame& frame : tag.frames) {
-        frames += frame.id;
-        const auto size = static_cast<std::uint32_t>(frame.data.size());
-        if (tag.version == 2) {
-            PutBigEndian(frames, size, 3);
-        } else {
-            tag.version == 3 ? PutBigEndian(frames, size, 4) : PutSyncsafe(frames, size);
-            PutBigEndian(frames, frame.flags, 2);
-        }
-        frames += frame.data;
-    }
-    std::string bytes = "ID3";
-    bytes += static_cast<char>(tag.version);
-    bytes += std::string(2, '\0');  // revision, flags
-    PutSyncsafe(bytes, static_cast<std::uint32_t>(frames.size()));
-    return bytes + frames;
-}
-
-bool MendUnsynchronisedEnds(StoredTag& tag)
-{
-    if (tag.version != 4)
+    if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3")
         return false;
-    bool mended = false;
-    for (StoredFrame& frame : tag.frames) {
-        const std::string& data = frame.data;
-        if ((frame.flags & (kV4Unsynchronised | kV4Compressed | kV4Encrypted)) !=
-                kV4Unsynchronised ||
-            data.size() < V4DataStart(frame) + 2 || data.compare(data.size() - 2, 2, "\xFF\0", 2))
-            continue;
-        frame.data = Resynchronise(data, V4DataStart(frame));
-        frame.flags &= ~kV4Unsynchronised;
-        mended = true;
-    }
-    return mended;
+    if (Byte(bytes, 3) != 4)
+        return ResynchroniseWholeTag(bytes, readable);
+    StoredTag tag;
+    if (!SplitTag(bytes, tag))
+        return false;
+    bool misread = tag.plainSizes;
+    for (const StoredFrame& frame : tag.frames)
+        misread = misread || EndsInUnsynchronisedFF(frame);
+    if (misread)
+        readable = JoinTag(tag.version, tag.frames);
+    return misread;
 }
 
-bool KeepTxxxAsLyrics(StoredTag& tag, size_t index)
+bool TxxxAsLyricsTag(std::string_view bytes, size_t index, std::string& lyricsTag)
 {
+    StoredTag tag;
+    if (!SplitTag(bytes, tag))
+        return false;
     const bool v2 = tag.version == 2;
     size_t seen = 0;
-    for (StoredFrame& frame : tag.frames) {
+    for (const StoredFrame& frame : tag.frames) {
         if (frame.id != (v2 ? "TXX" : "TXXX") || seen++ != index)
             continue;
         std::string data;
@@ -237,8 +274,8 @@ bool KeepTxxxAsLyrics(StoredTag& tag, size_t index)
             return false;
         // Encoding, then a language, then the description and the value,
         // just as a lyrics frame lays them out.
-        StoredFrame lyrics{v2 ? "ULT" : "USLT", 0, data.insert(1, "xxx")};
-        tag.frames.assign(1, lyrics);
+        data.insert(1, "xxx");
+        lyricsTag = JoinTag(tag.version, {StoredFrame{v2 ? "ULT" : "USLT", 0, data}});
         return true;
     }
     return false;

@@ -2,7 +2,7 @@
 
 namespace vela {
 
-std::uint32_t BigEndian(const std::string& bytes, size_t at, int count)
+std::uint32_t BigEndian(std::string_view bytes, size_t at, int count)
 {
     std::uint32_t value = 0;
     for (int i = 0; i < count; ++i)
@@ -16,7 +16,7 @@ void PutBigEndian(std::string& out, std::uint32_t value, int count)
         out += static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
-bool Syncsafe(const std::string& bytes, size_t at, std::uint32_t& value)
+bool Syncsafe(std::string_view bytes, size_t at, std::uint32_t& value)
 {
     value = 0;
     for (int i = 0; i < 4; ++i) {
@@ -33,9 +33,10 @@ void PutSyncsafe(std::string& out, std::uint32_t value)
         out += static_cast<char>(value >> (7 * i) & 0x7F);
 }
 
-std::string Resynchronise(const std::string& bytes, size_t from)
+std::string Resynchronise(std::string_view bytes, size_t from)
 {
-    std::string out = bytes.substr(0, from);
+    std::string out(bytes.substr(0, from));
+    out.reserve(bytes.size());
     for (size_t i = from; i < bytes.size(); ++i) {
         out += bytes[i];
         if (Byte(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == 0)

@@ -13,10 +13,33 @@
 
 namespace vela {
 
+// What makes two names one file: the volume and the file's number on it, as
+// the open file reports them (fstat, GetFileInformationByHandle). Each disk
+// gives them in its own terms, so only identities from one disk compare.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const FileIdentity& other) const
+    {
+        return volume == other.volume && index == other.index;
+    }
+};
+
+// An identity that no file has: what could not be told.
+inline bool IsKnown(const FileIdentity& identity)
+{
+    return identity.volume != 0 || identity.index != 0;
+}
+
 // One name that a folder listing delivers, with what the find calls report.
 struct FoundEntry {
     WString name;
     bool folder = false;
+    // A folder's only: whether the name is a link to it (a symbolic link, a
+    // junction), and the identity of the folder that the name leads to,
+    // through every link; unknown when the disk could not tell.
+    bool link = false;
+    FileIdentity identity;
     // 100-nanosecond units since 1 January 1601 (UTC).
     uint64_t lastWriteTime = 0;
     uint64_t size = 0;
@@ -28,6 +51,9 @@ class FoundEntries {
 public:
     virtual ~FoundEntries() = default;
     virtual bool Next(FoundEntry& entry) = 0;
+    // The identity of the folder listed, through every link; unknown when
+    // it could not be listed or told.
+    virtual FileIdentity Identity() = 0;
 };
 
 // One open disk file. Reads and writes report the bytes done and return
@@ -41,17 +67,6 @@ public:
     virtual uint64_t Size() = 0;
 };
 
-// What makes two names one file: the volume and the file's number on it, as
-// the open file reports them (fstat, GetFileInformationByHandle). Each disk
-// gives them in its own terms, so only identities from one disk compare.
-struct FileIdentity {
-    uint64_t volume = 0;
-    uint64_t index = 0;
-    bool operator==(const FileIdentity& other) const
-    {
-        return volume == other.volume && index == other.index;
-    }
-};
 
 // A regular file opened once for reading, shared for reading and writing
 // as the C runtime opens files. It owns its descriptor (its handle on
@@ -209,7 +224,9 @@ public:
     {
         return FindOutput(path)->Write(source, existing, bytes);
     }
-    // FindFirstFileW on base + pattern, base ending in a backslash.
+    // FindFirstFileW on base + pattern, base ending in a backslash. Folder
+    // entries tell their identity and whether they are links whatever the
+    // details asked for.
     virtual std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
                                                Details details = Details::All) = 0;
 };

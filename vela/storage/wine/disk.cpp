@@ -119,7 +119,7 @@ public:
             if (auto listed = ListUnixFolder(base, details))
                 return listed;
         }
-        return Win32Disk().Find(base, pattern, details);
+        return WithUnixIdentities(Win32Disk().Find(base, pattern, details), base);
     }
 
 };

@@ -1,11 +1,9 @@
-// A plain folder listed with readdir and stat, as Wine lists it for "*".
+// A plain folder listed with readdir and stat, as Wine lists it for "*",
+// and the identities of the folders that the Win32 listing gives.
 #include "vela/storage/wine/names.h"
-
-#include "vela/code_page.h"
 
 #include <fcntl.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
@@ -41,21 +39,6 @@ bool IsHiddenByWine(const struct stat& info)
     return false;
 }
 
-// Wine sorts a folder's names case-insensitively, then by code unit.
-struct Listed {
-    WString upper;
-    WString name;
-    const std::string* entry;
-    unsigned char kind;
-};
-
-bool Before(const Listed& a, const Listed& b)
-{
-    if (a.upper != b.upper)
-        return a.upper < b.upper;
-    return a.name < b.name;
-}
-
 // Wine counts whole seconds and 100-ns ticks in unsigned 64-bit arithmetic.
 uint64_t FileTimeOf(const timespec& time)
 {
@@ -65,7 +48,10 @@ uint64_t FileTimeOf(const timespec& time)
 
 class ListedEntries : public FoundEntries {
 public:
-    explicit ListedEntries(std::vector<FoundEntry> entries) : entries_(std::move(entries)) {}
+    ListedEntries(std::vector<FoundEntry> entries, FileIdentity identity)
+        : entries_(std::move(entries)), identity_(identity)
+    {
+    }
     bool Next(FoundEntry& entry) override
     {
         if (next_ == entries_.size())
@@ -73,10 +59,58 @@ public:
         entry = std::move(entries_[next_++]);
         return true;
     }
+    FileIdentity Identity() override { return identity_; }
 
 private:
     std::vector<FoundEntry> entries_;
+    FileIdentity identity_;
     size_t next_ = 0;
+};
+
+// A folder's identity and whether its name is a link, from the stat that
+// followed it; a name whose kind readdir does not tell is looked at itself.
+void IdentifyFolder(FoundEntry& found, const struct stat& info, int folder,
+                    const PlainFolder::Name& name)
+{
+    struct stat own;
+    found.identity = UnixIdentity(info);
+    found.link = name.kind == DT_LNK ||
+                 (name.kind == DT_UNKNOWN &&
+                  fstatat(folder, name.unixName->c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                  S_ISLNK(own.st_mode));
+}
+
+// Win32's entries, each folder identified again through its Unix path.
+class UnixIdentified : public FoundEntries {
+public:
+    UnixIdentified(std::unique_ptr<FoundEntries> listed, const WString& base)
+        : listed_(std::move(listed)), base_(base)
+    {
+    }
+    bool Next(FoundEntry& entry) override
+    {
+        if (!listed_->Next(entry))
+            return false;
+        if (entry.folder) {
+            const std::string path = UnixPathOf(base_ + entry.name);
+            struct stat info, own;
+            const bool known = !path.empty() && stat(path.c_str(), &info) == 0;
+            entry.identity = known ? UnixIdentity(info) : FileIdentity();
+            entry.link = known && lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+        }
+        return true;
+    }
+    FileIdentity Identity() override
+    {
+        const std::string path = UnixPathOf(base_);
+        struct stat info;
+        return !path.empty() && stat(path.c_str(), &info) == 0 ? UnixIdentity(info)
+                                                                : FileIdentity();
+    }
+
+private:
+    std::unique_ptr<FoundEntries> listed_;
+    const WString base_;
 };
 
 } // namespace
@@ -85,30 +119,15 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details detail
 {
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
-    std::string folder;
-    const std::vector<unsigned char>* kinds = nullptr;
-    const std::vector<std::string>* snapshot =
-        PlainNamesOf(base.size() == 3 ? base : base.substr(0, base.size() - 1), folder, &kinds);
-    if (snapshot == nullptr)
-        return nullptr;  // Win32 tells why, or shows the names as Wine does
-    // Held open for stat calls relative to it.
-    const FolderStream dir(opendir(folder.c_str()));
-    if (!dir)
+    PlainFolder listed;
+    // Win32 tells why, or shows the names as Wine does.
+    if (!ListPlainFolder(base.size() == 3 ? base : base.substr(0, base.size() - 1), listed))
         return nullptr;
-
-    std::vector<Listed> names;
-    names.reserve(snapshot->size());
-    for (size_t i = 0; i < snapshot->size(); ++i) {
-        const std::string& entry = (*snapshot)[i];
-        Listed name{{}, {}, &entry, (*kinds)[i]};
-        ToWide(CP_UTF8, entry.data(), entry.size(), name.name);  // known to be UTF-8
-        name.upper = FoldNameCase(name.name);
-        names.push_back(std::move(name));
-    }
-    std::sort(names.begin(), names.end(), Before);
+    const int folder = dirfd(listed.stream.get());
 
     std::vector<FoundEntry> entries;
-    for (Listed& name : names) {
+    entries.reserve(listed.names.size());
+    for (PlainFolder::Name& name : listed.names) {
         // No link, folder or hidden file system is a regular file.
         if (details == Details::Names && name.kind == DT_REG) {
             FoundEntry found;
@@ -118,18 +137,25 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details detail
         }
         struct stat info;
         // Wine passes over an entry it cannot stat, such as a dangling link.
-        if (fstatat(dirfd(dir.get()), name.entry->c_str(), &info, 0) != 0 ||
-            IsHiddenByWine(info))
+        if (fstatat(folder, name.unixName->c_str(), &info, 0) != 0 || IsHiddenByWine(info))
             continue;
         const bool isFolder = S_ISDIR(info.st_mode);
         FoundEntry found;
         found.name = std::move(name.name);
         found.folder = isFolder;
+        if (isFolder)
+            IdentifyFolder(found, info, folder, name);
         found.lastWriteTime = FileTimeOf(info.st_mtim);
         found.size = isFolder ? 0 : static_cast<uint64_t>(info.st_size);
         entries.push_back(std::move(found));
     }
-    return std::make_unique<ListedEntries>(std::move(entries));
+    return std::make_unique<ListedEntries>(std::move(entries), UnixIdentity(listed.info));
+}
+
+std::unique_ptr<FoundEntries> WithUnixIdentities(std::unique_ptr<FoundEntries> listed,
+                                                 const WString& base)
+{
+    return std::make_unique<UnixIdentified>(std::move(listed), base);
 }
 
 } // namespace vela

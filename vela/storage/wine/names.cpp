@@ -5,6 +5,7 @@
 
 #include "vela/code_page.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <list>
@@ -62,10 +63,22 @@ public:
             Forget();
             return false;
         }
-        if (read_ && device_ == info.st_dev && inode_ == info.st_ino &&
-            SameTime(changed_, info.st_mtim) && !IsRacy())
+        if (IsCurrent(info))
             return true;
-        return Read(info);
+        const FolderStream dir(opendir(unixPath.c_str()));
+        return Read(info, dir.get(), nullptr);
+    }
+
+    // The same through `dir`, the folder opened by a listing, whose stat is
+    // `info`; the listing's order is wanted too. When the folder is read,
+    // `wide` receives each name's UTF-16 form, so that the listing need not
+    // decode them again.
+    bool RefreshForListing(DIR* dir, const struct stat& info, std::vector<WString>& wide)
+    {
+        forOutputs_ = false;
+        if (IsCurrent(info) && order_.size() == names_.size())
+            return true;
+        return Read(info, dir, &wide);
     }
 
     // The name Wine would open for this upper-case name: of names equal but
@@ -89,15 +102,25 @@ public:
 
     const std::vector<std::string>& Names() const { return names_; }
     const std::vector<unsigned char>& Kinds() const { return kinds_; }
+    // Indices into Names() in Wine's listing order.
+    const std::vector<uint32_t>& Order() const { return order_; }
     bool AllPlain() const { return plain_; }
 
     // Records a regular file this process has just created in the folder.
     // The folder's time is left as it was read, so that the snapshot is read
-    // again once it is checked the next time.
+    // again once it is checked the next time; so is its listing order, which
+    // the new name would disturb.
     void Add(const std::string& unixName)
     {
-        if (read_)
-            Note(unixName, DT_REG);
+        if (!read_)
+            return;
+        WString name;
+        if (!Decode(unixName, name))
+            return;
+        byUpper_.emplace(FoldNameCase(name), names_.size());
+        names_.push_back(unixName);
+        kinds_.push_back(DT_REG);
+        order_.clear();
     }
 
     void Forget()
@@ -106,6 +129,7 @@ public:
         plain_ = true;
         names_.clear();
         kinds_.clear();
+        order_.clear();
         byUpper_.clear();
     }
 
@@ -113,6 +137,12 @@ public:
     const std::string unixPath;
 
 private:
+    bool IsCurrent(const struct stat& info) const
+    {
+        return read_ && device_ == info.st_dev && inode_ == info.st_ino &&
+               SameTime(changed_, info.st_mtim) && !IsRacy();
+    }
+
     // The kernel stamps files from its coarse clock, so that clock read
     // before the folder tells which tick the read began in. A file system
     // that keeps whole seconds only is compared in seconds.
@@ -123,39 +153,56 @@ private:
         return !Before(changedAtRead_, readAt_);
     }
 
+    // False, and the folder not plain, for a name that is not UTF-8: no
+    // UTF-16 name can match it.
+    bool Decode(const std::string& unixName, WString& name)
+    {
+        if (ToWide(CP_UTF8, unixName.data(), unixName.size(), name, MB_ERR_INVALID_CHARS))
+            return true;
+        plain_ = false;
+        return false;
+    }
+
     // The folder's identity and time are taken before it is read, so that a
-    // change made while reading shows as a stale snapshot next time.
-    bool Read(const struct stat& info)
+    // change made while reading shows as a stale snapshot next time. Each
+    // name is decoded and folded once, for the lookups and the order both.
+    bool Read(const struct stat& info, DIR* dir, std::vector<WString>* wide)
     {
         Forget();
         clock_gettime(CLOCK_REALTIME_COARSE, &readAt_);
-        const FolderStream dir(opendir(unixPath.c_str()));
-        if (!dir)
+        if (dir == nullptr)
             return false;
-        while (const dirent* entry = readdir(dir.get())) {
-            const std::string unixName = entry->d_name;
+        std::vector<WString> decoded, uppers;
+        while (const dirent* entry = readdir(dir)) {
+            std::string unixName = entry->d_name;
             if (unixName == "." || unixName == "..")
                 continue;  // Wine adds them as folders, which no caller keeps
-            Note(unixName, entry->d_type);
+            WString name;
+            if (!Decode(unixName, name))
+                continue;
+            plain_ = plain_ && IsPlainName(name.data(), name.size());
+            uppers.push_back(FoldNameCase(name));
+            decoded.push_back(std::move(name));
+            names_.push_back(std::move(unixName));
+            kinds_.push_back(entry->d_type);
         }
+        order_.resize(names_.size());
+        for (uint32_t i = 0; i < order_.size(); ++i)
+            order_[i] = i;
+        std::sort(order_.begin(), order_.end(), [&](uint32_t a, uint32_t b) {
+            if (uppers[a] != uppers[b])
+                return uppers[a] < uppers[b];
+            return decoded[a] < decoded[b];
+        });
+        for (size_t i = 0; i < uppers.size(); ++i)
+            byUpper_.emplace(std::move(uppers[i]), i);
+        if (wide != nullptr)
+            *wide = std::move(decoded);
         read_ = true;
         device_ = info.st_dev;
         inode_ = info.st_ino;
         changed_ = changedAtRead_ = info.st_mtim;
         return true;
-    }
-
-    void Note(const std::string& unixName, unsigned char kind)
-    {
-        WString name;
-        if (!ToWide(CP_UTF8, unixName.data(), unixName.size(), name, MB_ERR_INVALID_CHARS)) {
-            plain_ = false;  // no UTF-16 name can match it
-            return;
-        }
-        plain_ = plain_ && IsPlainName(name.data(), name.size());
-        byUpper_.emplace(FoldNameCase(name), names_.size());
-        names_.push_back(unixName);
-        kinds_.push_back(kind);
     }
 
     bool read_ = false;
@@ -168,6 +215,9 @@ private:
     timespec readAt_ = {};         // the clock, in the file system's ticks, at the read
     std::vector<std::string> names_;
     std::vector<unsigned char> kinds_;  // readdir's d_type of each name
+    // Wine's listing order (case folded, then by code unit); empty once a
+    // name is added, until the folder is read again.
+    std::vector<uint32_t> order_;
     // Wine's case folding of each UTF-8 name, by which it matches names.
     std::unordered_map<WString, size_t> byUpper_;
 };
@@ -237,16 +287,29 @@ std::shared_ptr<UnixFolder> SplitPlainPath(const WString& path, std::string& lea
 
 } // namespace
 
-const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath,
-                                             const std::vector<unsigned char>** kinds)
+bool ListPlainFolder(const WString& folder, PlainFolder& listed)
 {
     const std::shared_ptr<UnixFolder> known =
         IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
-    if (known == nullptr || !known->Refresh() || !known->AllPlain())
-        return nullptr;
-    unixPath = known->unixPath;
-    *kinds = &known->Kinds();
-    return &known->Names();
+    if (known == nullptr)
+        return false;
+    listed.stream.reset(opendir(known->unixPath.c_str()));
+    std::vector<WString> wide;
+    if (!listed.stream || fstat(dirfd(listed.stream.get()), &listed.info) != 0 ||
+        !known->RefreshForListing(listed.stream.get(), listed.info, wide) || !known->AllPlain())
+        return false;
+    const std::vector<std::string>& names = known->Names();
+    listed.names.clear();
+    listed.names.reserve(names.size());
+    for (uint32_t i : known->Order()) {
+        PlainFolder::Name name{{}, &names[i], known->Kinds()[i]};
+        if (wide.empty())  // the snapshot was current: only the bytes are kept
+            ToWide(CP_UTF8, names[i].data(), names[i].size(), name.name);  // known to be UTF-8
+        else
+            name.name = std::move(wide[i]);
+        listed.names.push_back(std::move(name));
+    }
+    return true;
 }
 
 std::string UnixPathOf(const WCHAR* path)

@@ -80,16 +80,26 @@ inline std::string UnixPathOf(const WString& path) { return UnixPathOf(path.c_st
 // FindUnixName only when that fails.
 std::string ExactUnixPath(const WString& path);
 
-// The names of a plain folder (no trailing backslash but after a drive), in
-// the folder's own order with this process's additions last, and its Unix
-// path. Null when the folder is not plain or cannot be read, or when some
-// name is not UTF-8 or would show differently in Wine. `kinds` receives
-// readdir's d_type of each name (DT_UNKNOWN where the file system keeps
-// none). Valid until the next call.
-// Only the bytes are kept: a folder's names stay cached, and the UTF-16
-// forms would more than double them.
-const std::vector<std::string>* PlainNamesOf(const WString& folder, std::string& unixPath,
-                                             const std::vector<unsigned char>** kinds);
+// A plain folder, open, and its names in the order that Wine's
+// FindFirstFileW gives for "*": by Wine's case folding, then by code unit.
+struct PlainFolder {
+    struct Name {
+        WString name;
+        const std::string* unixName;
+        unsigned char kind;  // readdir's d_type (DT_UNKNOWN where the file system keeps none)
+    };
+    FolderStream stream;  // for stat calls relative to the folder
+    struct stat info = {};  // the folder's own, through every link
+    std::vector<Name> names;
+};
+
+// Lists a plain folder (no trailing backslash but after a drive) through
+// one open of it, which also brings its snapshot up to date: a folder is
+// read once, and each name decoded and folded once, for a listing and the
+// lookups in it that follow. False when the folder is not plain or cannot
+// be read, or when some name is not UTF-8 or would show differently in
+// Wine. The Unix names are valid until the next lookup.
+bool ListPlainFolder(const WString& folder, PlainFolder& listed);
 
 // Tells the folder's snapshot that this process has just written the file
 // of a Found or Missing result, through a partial file renamed onto it, so
@@ -102,6 +112,18 @@ void NoteWritten(const UnixName& name);
 // is not plain or holds a name that Wine would show differently; the caller
 // then asks Win32.
 std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details);
+
+// Win32's listing of `base` with the identities of the folder and of its
+// sub-folders in this disk's terms (st_dev, st_ino), as Unix links tell
+// them, so that they compare with those that ListUnixFolder gives.
+std::unique_ptr<FoundEntries> WithUnixIdentities(std::unique_ptr<FoundEntries> listed,
+                                                 const WString& base);
+
+// A file's identity in this disk's terms.
+inline FileIdentity UnixIdentity(const struct stat& info)
+{
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
 
 // A descriptor for reading a regular file, or none. A folder is no file to read, and a
 // pipe would stall the open, so it is opened without waiting and checked
