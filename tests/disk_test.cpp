@@ -319,6 +319,51 @@ TEST_P(DiskWrite, KeepingExistingFilesMakesOnlyNewNames)
     EXPECT_EQ(ReadBytes(dir / TEXT("new.txt")), "x");
 }
 
+// An output's Check says what its Write then does, and touches nothing.
+TEST_P(DiskWrite, CheckingAnOutputForetellsItsWrite)
+{
+    using vela::OutputResult;
+    const WString song = dir / TEXT("Song.mp3");
+    const struct {
+        const char* name;
+        WString output;
+        const char* before;  // the output's bytes, if any
+        vela::Existing existing;
+        OutputResult result;
+        DWORD error;
+    } rows[] = {
+        {"new", dir / TEXT("new.txt"), nullptr, vela::Existing::Keep, OutputResult::Written, 0},
+        {"replaced", dir / TEXT("OLD.txt"), "old", vela::Existing::Replace, OutputResult::Written, 0},
+        {"unchanged", dir / TEXT("same.txt"), "new", vela::Existing::Replace,
+         OutputResult::Unchanged, 0},
+        {"kept", dir / TEXT("KEPT.txt"), "old", vela::Existing::Keep, OutputResult::Failed,
+         ERROR_FILE_EXISTS},
+        {"the source", AsciiUpper(song), "track", vela::Existing::Replace, OutputResult::Failed,
+         ERROR_SHARING_VIOLATION},
+        {"no folder", dir / TEXT("none\\x.txt"), nullptr, vela::Existing::Replace,
+         OutputResult::Failed, ERROR_PATH_NOT_FOUND},
+    };
+    for (const auto& row : rows) {
+        if (row.before) {
+            ASSERT_TRUE(WriteBytes(row.output, row.before));
+        }
+    }
+    const auto source = vela::CurrentDisk().OpenTrack(song);
+    for (const auto& row : rows) {
+        const WStringList names = NamesIn(dir.Path());
+        const auto output = vela::CurrentDisk().FindOutput(row.output);
+        EXPECT_EQ(output->Exists(), row.before != nullptr) << row.name;
+        SetLastError(0);
+        EXPECT_EQ(output->Check(source.get(), row.existing, "new"), row.result) << row.name;
+        EXPECT_EQ(GetLastError(), row.error ? row.error : GetLastError()) << row.name;
+        EXPECT_EQ(NamesIn(dir.Path()), names) << row.name;
+        EXPECT_EQ(ReadBytes(row.output), row.before ? row.before : "") << row.name;
+        SetLastError(0);
+        EXPECT_EQ(output->Write(source.get(), row.existing, "new"), row.result) << row.name;
+        EXPECT_EQ(GetLastError(), row.error ? row.error : GetLastError()) << row.name;
+    }
+}
+
 // A track opens in any letter case, but never a folder.
 TEST_P(DiskWrite, TracksOpenRegularFilesOnly)
 {

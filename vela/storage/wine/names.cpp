@@ -44,7 +44,8 @@ bool Before(const timespec& a, const timespec& b)
 // checks the folder again and, finding its time moved by the outputs, reads
 // it again. A name that another program makes in other letters meanwhile
 // can then be missed, as Wine itself misses one made between its scan and
-// its create.
+// its create; one made in the same letters is never written over unseen
+// (see outputs.cpp).
 class UnixFolder {
 public:
     UnixFolder(const WString& windowsPath, std::string folderPath)
@@ -88,15 +89,15 @@ public:
         return found == byUpper_.end() ? nullptr : &names_[found->second];
     }
 
-    // As Refresh, for an output's lookup: once checked for outputs, the
-    // snapshot stands for the folder until another lookup checks it.
+    // As Refresh, for an output's lookup: a snapshot that outputs have
+    // checked, and kept up to date with what they wrote, stands for the
+    // folder until another lookup checks it.
     bool RefreshForOutputs()
     {
         if (read_ && forOutputs_)
             return true;
-        const bool current = Refresh();
-        forOutputs_ = current;
-        return current;
+        forOutputs_ = Refresh();
+        return forOutputs_;
     }
 
     const std::vector<std::string>& Names() const { return names_; }
@@ -205,7 +206,7 @@ private:
     }
 
     bool read_ = false;
-    bool forOutputs_ = false;  // checked by an output's lookup, not since by another
+    bool forOutputs_ = false;  // checked by outputs, and not since by another lookup
     bool plain_ = true;
     dev_t device_ = 0;
     ino_t inode_ = 0;

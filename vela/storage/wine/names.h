@@ -65,8 +65,8 @@ struct UnixName {
 // The name as spelt is tried first; without `exactFirst` the folder's
 // snapshot is asked at once, which spares a call for a name that is new:
 // that is an output's lookup, and the outputs made in one folder check it
-// once (see UnixFolder in names.cpp). Without `followLinks` a symbolic link
-// is Found as itself (lstat).
+// once (see UnixFolder in names.cpp). Without
+// `followLinks` a symbolic link is Found as itself (lstat).
 UnixName FindUnixName(const WString& path, bool exactFirst = true, bool followLinks = true);
 
 // Wine's conversion of a Windows path to its Unix path, or "" when Wine
@@ -103,7 +103,7 @@ bool ListPlainFolder(const WString& folder, PlainFolder& listed);
 
 // Tells the folder's snapshot that this process has just written the file
 // of a Found or Missing result, through a partial file renamed onto it, so
-// that the next output in the folder need not read it again.
+// that the next output in the folder need not check it again.
 void NoteWritten(const UnixName& name);
 
 // A folder listed with readdir and stat, in the order and with the details

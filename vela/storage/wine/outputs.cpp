@@ -74,10 +74,11 @@ int CreatePartial(const std::string& path, mode_t mode)
     return fd;
 }
 
-// Keep never replaces a name the folder has gained since it was looked up.
-bool MoveIntoPlace(const std::string& partial, const std::string& path, Existing existing)
+// A name found missing is never replaced: whatever has taken it since the
+// lookup must first pass the rules.
+bool MoveIntoPlace(const std::string& partial, const std::string& path, bool found)
 {
-    if (existing == Existing::Replace)
+    if (found)
         return rename(partial.c_str(), path.c_str()) == 0;
     return renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
 }
@@ -157,8 +158,8 @@ private:
 // given.
 class UnixOutput : public Output {
 public:
-    UnixOutput(const WString& final, UnixName name, DWORD refusal)
-        : Output(final), name_(std::move(name)), refusal_(refusal)
+    UnixOutput(const WString& final, UnixName name, DWORD refusal, bool fresh)
+        : Output(final), name_(std::move(name)), refusal_(refusal), fresh_(fresh)
     {
     }
 
@@ -192,27 +193,31 @@ public:
             return ByWin32(FinalPath()).Write(nullptr, existing, bytes);
         if (found)
             CarryOwnership(fd.get(), name_.info);
-        if (WriteAll(fd.get(), bytes) && fd.Close() &&
-            MoveIntoPlace(partial, name_.path, existing)) {
+        if (WriteAll(fd.get(), bytes) && fd.Close() && MoveIntoPlace(partial, name_.path, found)) {
             NoteWritten(name_);
             return OutputResult::Written;
         }
-        const DWORD error = ErrorOf(errno);
+        const int unixError = errno;
         unlink(partial.c_str());
-        return Fail(error);
+        // Made by someone else since the folder was last checked: looked up
+        // again, on the disk this time.
+        if (unixError == EEXIST && !found && existing == Existing::Replace && !fresh_)
+            return FindWineOutput(FinalPath(), true)->Write(source, existing, bytes);
+        return Fail(ErrorOf(unixError));
     }
 
 private:
     const UnixName name_;
     const DWORD refusal_;  // why a link found here is not followed; 0 when it is
+    const bool fresh_;     // looked up on the disk, no snapshot trusted
 };
 
 } // namespace
 
-std::unique_ptr<Output> FindWineOutput(const WString& path)
+std::unique_ptr<Output> FindWineOutput(const WString& path, bool fresh)
 {
     // Outputs are mostly new: their folder's snapshot answers at once.
-    UnixName name = FindUnixName(path, false, false);
+    UnixName name = FindUnixName(path, fresh, false);
     if (name.state == UnixName::Unknown)
         return std::make_unique<ByWin32>(path);
     WString final = path;
@@ -225,7 +230,7 @@ std::unique_ptr<Output> FindWineOutput(const WString& path)
     if (refusal == 0 && ((name.state == UnixName::Found && S_ISDIR(name.info.st_mode)) ||
                          IsProgramName(name.path)))
         return std::make_unique<ByWin32>(final);
-    return std::make_unique<UnixOutput>(final, std::move(name), refusal);
+    return std::make_unique<UnixOutput>(final, std::move(name), refusal, fresh);
 }
 
 } // namespace vela

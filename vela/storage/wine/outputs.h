@@ -14,7 +14,8 @@ inline FileIdentity IdentityOf(const struct stat& info)
     return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
 
-// WineDisk's FindOutput (see Disk::FindOutput).
-std::unique_ptr<Output> FindWineOutput(const WString& path);
+// WineDisk's FindOutput (see Disk::FindOutput). `fresh` looks the name up
+// on the disk first, trusting no snapshot of its folder.
+std::unique_ptr<Output> FindWineOutput(const WString& path, bool fresh = false);
 
 } // namespace vela
