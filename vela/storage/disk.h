@@ -240,10 +240,6 @@ Disk& DefaultDisk();
 // Whether a path can name a file at all: not empty, and no NUL inside,
 // which would name a shorter path.
 bool IsNameable(const WString& path);
-// What the Win32 calls cannot carry under Winelib: the Unix permission bits,
-// group and owner of `old`, put on `partial` before it replaces it (see
-// Output::Write). Nothing on Windows, where ReplaceFileW carries them.
-void KeepOwnership(const WString& old, const WString& partial);
 
 // The disk that File, Mp3Tag, DirectoryList and the outputs use,
 // DefaultDisk at first. Tests and benchmarks swap it with UseDisk.

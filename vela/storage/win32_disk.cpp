@@ -3,6 +3,7 @@
 
 #include "vela/owned.h"
 #include "vela/storage/output_rules.h"
+#include "vela/storage/win32_output.h"
 
 #include <algorithm>
 #include <string>
@@ -215,13 +216,15 @@ private:
 constexpr DWORD kIgnoreAclErrors = 0x4;
 
 // The partial file takes the output's name: over the old file, whose
-// attributes and security it is given (under Winelib its Unix ownership
-// too), or as a new name.
-bool MoveIntoPlace(const WString& partial, const WString& final, bool replacing)
+// attributes and security it is given (and what `beforeReplace` carries), or
+// as a new name.
+bool MoveIntoPlace(const WString& partial, const WString& final, bool replacing,
+                   ReplaceHook beforeReplace)
 {
     if (!replacing)
         return MoveFileExW(partial.c_str(), final.c_str(), 0) != FALSE;
-    KeepOwnership(final, partial);
+    if (beforeReplace)
+        beforeReplace(final, partial);
     return ReplaceFileW(final.c_str(), partial.c_str(), nullptr,
                         REPLACEFILE_IGNORE_MERGE_ERRORS | kIgnoreAclErrors, nullptr,
                         nullptr) != FALSE;
@@ -253,9 +256,9 @@ public:
     // `found` null: nothing holds the name, or `error` (when not 0) tells why
     // it could not be looked at.
     Win32Output(const WString& path, const WString& final,
-                const BY_HANDLE_FILE_INFORMATION* found, DWORD error)
+                const BY_HANDLE_FILE_INFORMATION* found, DWORD error, ReplaceHook beforeReplace)
         : Output(final), path_(path), found_(found != nullptr), info_(found ? *found : Info()),
-          error_(error)
+          error_(error), beforeReplace_(beforeReplace)
     {
     }
 
@@ -287,7 +290,7 @@ public:
         const bool written = (size == 0 || file.Write(bytes.data(), size, done)) && done == size;
         if (!written && GetLastError() == ERROR_SUCCESS)
             SetLastError(ERROR_DISK_FULL);
-        if (file.Close() && written && MoveIntoPlace(partial, FinalPath(), found_))
+        if (file.Close() && written && MoveIntoPlace(partial, FinalPath(), found_, beforeReplace_))
             return OutputResult::Written;
         DWORD error = GetLastError();
         DeleteFileW(partial.c_str());
@@ -305,6 +308,7 @@ private:
     const bool found_;
     const BY_HANDLE_FILE_INFORMATION info_;
     const DWORD error_;
+    const ReplaceHook beforeReplace_;
 };
 
 class Win32 : public Disk {
@@ -341,20 +345,9 @@ public:
         return std::make_unique<Win32Track>(std::move(handle), info);
     }
 
-    // The name is looked at through a handle that asks for attributes only;
-    // what it found is all the output keeps.
     std::unique_ptr<Output> FindOutput(const WString& path) override
     {
-        // No file name: the partial file's name would make one.
-        if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
-            return std::make_unique<Win32Output>(path, path, nullptr, ERROR_INVALID_NAME);
-        Win32File old(AttributesHandle(path));
-        BY_HANDLE_FILE_INFORMATION info = {};
-        if (old.Identify(info))
-            return std::make_unique<Win32Output>(path, old.FinalPath(path), &info, 0);
-        const DWORD error = GetLastError();
-        return std::make_unique<Win32Output>(path, path, nullptr,
-                                             error == ERROR_FILE_NOT_FOUND ? 0 : error);
+        return FindWin32Output(path, nullptr);
     }
 
     std::unique_ptr<FoundEntries> Find(const WString& base, const WString& pattern,
@@ -366,9 +359,21 @@ public:
 
 } // namespace
 
-bool IsNameable(const WString& path)
+// The name is looked at through a handle that asks for attributes only;
+// what it found is all the output keeps.
+std::unique_ptr<Output> FindWin32Output(const WString& path, ReplaceHook beforeReplace)
 {
-    return !path.empty() && path.find(WCHAR(0)) == WString::npos;
+    // No file name: the partial file's name would make one.
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
+        return std::make_unique<Win32Output>(path, path, nullptr, ERROR_INVALID_NAME,
+                                             beforeReplace);
+    Win32File old(AttributesHandle(path));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (old.Identify(info))
+        return std::make_unique<Win32Output>(path, old.FinalPath(path), &info, 0, beforeReplace);
+    const DWORD error = GetLastError();
+    return std::make_unique<Win32Output>(path, path, nullptr,
+                                         error == ERROR_FILE_NOT_FOUND ? 0 : error, beforeReplace);
 }
 
 Disk& Win32Disk()

@@ -18,6 +18,4 @@ WString FoldNameCase(const WString& name)
     return upper;
 }
 
-void KeepOwnership(const WString&, const WString&) {}
-
 } // namespace vela

@@ -1,6 +1,8 @@
 // WineDisk, the default disk under Winelib: tracks read with Unix calls on
 // the Unix names that names.cpp finds, outputs found and written by
 // outputs.cpp, the rest handed to Win32Disk.
+#include "vela/storage/wine/handles.h"
+#include "vela/storage/wine/listing.h"
 #include "vela/storage/wine/names.h"
 #include "vela/storage/wine/outputs.h"
 
@@ -14,10 +16,53 @@
 namespace vela {
 namespace {
 
+// The Win32 error that Wine gives for a failed Unix open.
+DWORD OpenError(int unixError)
+{
+    switch (unixError) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EMFILE:
+    case ENFILE:
+        return ERROR_TOO_MANY_OPEN_FILES;
+    default:
+        return ERROR_READ_FAULT;
+    }
+}
+
+// A descriptor for reading a regular file, or none. A folder is no file to
+// read, and a pipe would stall the open, so it is opened without waiting and
+// checked before use (for a regular file the flag changes nothing).
+// `missing` tells that nothing has the name as spelt; `found`, when given,
+// receives its stat.
+Descriptor OpenRegular(const std::string& unixPath, bool& missing, struct stat* found = nullptr)
+{
+    Descriptor fd(open(unixPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    missing = !fd && errno == ENOENT;
+    if (!fd)
+        SetLastError(OpenError(errno));
+    struct stat ignored;
+    struct stat& info = found ? *found : ignored;
+    if (fd && (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+        fd.reset();
+        SetLastError(ERROR_ACCESS_DENIED);  // as CreateFileW on a folder
+    }
+    return fd;
+}
+
+
 // A track read with Unix calls; its identity is what fstat says.
-class UnixTrack : public Track {
+class WineTrack : public Track {
 public:
-    UnixTrack(Descriptor fd, const struct stat& info)
+    WineTrack(Descriptor fd, const struct stat& info)
         : Track(static_cast<uint64_t>(info.st_size), IdentityOf(info)), fd_(std::move(fd))
     {
     }
@@ -68,7 +113,7 @@ std::unique_ptr<Track> OpenByWineName(const WString& path)
     bool missing = false;
     struct stat info;
     Descriptor fd = OpenRegular(unixPath, missing, &info);
-    return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
+    return fd ? std::make_unique<WineTrack>(std::move(fd), info) : nullptr;
 }
 
 // Names are found with Unix calls (see names.h), and outputs written
@@ -91,19 +136,19 @@ public:
             return nullptr;
         }
         struct stat info;
-        const std::string exact = ExactUnixPath(path);
+        const std::string exact = ExactWineName(path);
         bool missing = true;
         Descriptor fd = exact.empty() ? Descriptor() : OpenRegular(exact, missing, &info);
         if (!fd && missing) {
-            const UnixName name = FindUnixName(path);
-            if (name.state == UnixName::Unknown)
+            const WineName name = FindWineName(path);
+            if (name.state == WineName::Unknown)
                 return OpenByWineName(path);
-            if (name.state == UnixName::Found)
+            if (name.state == WineName::Found)
                 fd = OpenRegular(name.path, missing, &info);
             else
                 SetLastError(ERROR_FILE_NOT_FOUND);
         }
-        return fd ? std::make_unique<UnixTrack>(std::move(fd), info) : nullptr;
+        return fd ? std::make_unique<WineTrack>(std::move(fd), info) : nullptr;
     }
 
     std::unique_ptr<Output> FindOutput(const WString& path) override
@@ -116,62 +161,15 @@ public:
     {
         const bool everything = pattern == TEXT("*") || pattern == TEXT("*.*");
         if (everything && base.size() + pattern.size() < MAX_PATH) {
-            if (auto listed = ListUnixFolder(base, details))
+            if (auto listed = ListWineFolder(base, details))
                 return listed;
         }
-        return WithUnixIdentities(Win32Disk().Find(base, pattern, details), base);
+        return WithWineIdentities(Win32Disk().Find(base, pattern, details), base);
     }
 
 };
 
 } // namespace
-
-// The Win32 error that Wine gives for a failed Unix open.
-DWORD OpenError(int unixError)
-{
-    switch (unixError) {
-    case ENOENT:
-        return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-        return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return ERROR_ACCESS_DENIED;
-    case ENAMETOOLONG:
-        return ERROR_FILENAME_EXCED_RANGE;
-    case EMFILE:
-    case ENFILE:
-        return ERROR_TOO_MANY_OPEN_FILES;
-    default:
-        return ERROR_READ_FAULT;
-    }
-}
-
-Descriptor OpenRegular(const std::string& unixPath, bool& missing, struct stat* found)
-{
-    Descriptor fd(open(unixPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    missing = !fd && errno == ENOENT;
-    if (!fd)
-        SetLastError(OpenError(errno));
-    struct stat ignored;
-    struct stat& info = found ? *found : ignored;
-    if (fd && (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
-        fd.reset();
-        SetLastError(ERROR_ACCESS_DENIED);  // as CreateFileW on a folder
-    }
-    return fd;
-}
-
-bool IsProgramName(const std::string& path)
-{
-    if (path.size() < 4 || path[path.size() - 4] != '.')
-        return false;
-    std::string extension = path.substr(path.size() - 3);
-    for (char& c : extension)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return extension == "exe" || extension == "com" || extension == "bat" || extension == "cmd";
-}
 
 Disk& WineDisk()
 {

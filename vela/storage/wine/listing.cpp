@@ -1,6 +1,10 @@
 // A plain folder listed with readdir and stat, as Wine lists it for "*",
 // and the identities of the folders that the Win32 listing gives.
+#include "vela/storage/wine/listing.h"
+
+#include "vela/storage/wine/handles.h"
 #include "vela/storage/wine/names.h"
+#include "vela/storage/wine/text.h"
 
 #include <fcntl.h>
 
@@ -73,7 +77,7 @@ void IdentifyFolder(FoundEntry& found, const struct stat& info, int folder,
                     const PlainFolder::Name& name)
 {
     struct stat own;
-    found.identity = UnixIdentity(info);
+    found.identity = IdentityOf(info);
     found.link = name.kind == DT_LNK ||
                  (name.kind == DT_UNKNOWN &&
                   fstatat(folder, name.unixName->c_str(), &own, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -81,9 +85,9 @@ void IdentifyFolder(FoundEntry& found, const struct stat& info, int folder,
 }
 
 // Win32's entries, each folder identified again through its Unix path.
-class UnixIdentified : public FoundEntries {
+class WineIdentified : public FoundEntries {
 public:
-    UnixIdentified(std::unique_ptr<FoundEntries> listed, const WString& base)
+    WineIdentified(std::unique_ptr<FoundEntries> listed, const WString& base)
         : listed_(std::move(listed)), base_(base)
     {
     }
@@ -95,7 +99,7 @@ public:
             const std::string path = UnixPathOf(base_ + entry.name);
             struct stat info, own;
             const bool known = !path.empty() && stat(path.c_str(), &info) == 0;
-            entry.identity = known ? UnixIdentity(info) : FileIdentity();
+            entry.identity = known ? IdentityOf(info) : FileIdentity();
             entry.link = known && lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
         }
         return true;
@@ -104,7 +108,7 @@ public:
     {
         const std::string path = UnixPathOf(base_);
         struct stat info;
-        return !path.empty() && stat(path.c_str(), &info) == 0 ? UnixIdentity(info)
+        return !path.empty() && stat(path.c_str(), &info) == 0 ? IdentityOf(info)
                                                                 : FileIdentity();
     }
 
@@ -115,7 +119,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details)
+std::unique_ptr<FoundEntries> ListWineFolder(const WString& base, Details details)
 {
     if (!IsPlainPath(base, true) || base.back() != '\\')
         return nullptr;
@@ -149,13 +153,13 @@ std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details detail
         found.size = isFolder ? 0 : static_cast<uint64_t>(info.st_size);
         entries.push_back(std::move(found));
     }
-    return std::make_unique<ListedEntries>(std::move(entries), UnixIdentity(listed.info));
+    return std::make_unique<ListedEntries>(std::move(entries), IdentityOf(listed.info));
 }
 
-std::unique_ptr<FoundEntries> WithUnixIdentities(std::unique_ptr<FoundEntries> listed,
+std::unique_ptr<FoundEntries> WithWineIdentities(std::unique_ptr<FoundEntries> listed,
                                                  const WString& base)
 {
-    return std::make_unique<UnixIdentified>(std::move(listed), base);
+    return std::make_unique<WineIdentified>(std::move(listed), base);
 }
 
 } // namespace vela

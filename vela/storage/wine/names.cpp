@@ -3,6 +3,8 @@
 // letter case.
 #include "vela/storage/wine/names.h"
 
+#include "vela/storage/wine/text.h"
+
 #include "vela/code_page.h"
 
 #include <algorithm>
@@ -46,9 +48,9 @@ bool Before(const timespec& a, const timespec& b)
 // can then be missed, as Wine itself misses one made between its scan and
 // its create; one made in the same letters is never written over unseen
 // (see outputs.cpp).
-class UnixFolder {
+class WineFolder {
 public:
-    UnixFolder(const WString& windowsPath, std::string folderPath)
+    WineFolder(const WString& windowsPath, std::string folderPath)
         : path(windowsPath), unixPath(std::move(folderPath))
     {
     }
@@ -232,7 +234,7 @@ class RecentFolders {
 public:
     // The folder of this Windows path, converted by Wine on first sight;
     // null when Wine cannot convert it.
-    std::shared_ptr<UnixFolder> Get(const WString& path)
+    std::shared_ptr<WineFolder> Get(const WString& path)
     {
         auto known = byPath_.find(path);
         if (known != byPath_.end()) {
@@ -248,7 +250,7 @@ public:
             byPath_.erase(folders_.back()->path);
             folders_.pop_back();
         }
-        folders_.push_front(std::make_shared<UnixFolder>(path, std::move(unixPath)));
+        folders_.push_front(std::make_shared<WineFolder>(path, std::move(unixPath)));
         byPath_[path] = folders_.begin();
         return folders_.front();
     }
@@ -257,8 +259,8 @@ private:
     static constexpr size_t kMaxFolders = 64;
     // Shared with the outputs found in them, which outlive a folder's place
     // here.
-    std::list<std::shared_ptr<UnixFolder>> folders_;
-    std::unordered_map<WString, std::list<std::shared_ptr<UnixFolder>>::iterator> byPath_;
+    std::list<std::shared_ptr<WineFolder>> folders_;
+    std::unordered_map<WString, std::list<std::shared_ptr<WineFolder>>::iterator> byPath_;
 };
 
 RecentFolders& Folders()
@@ -274,7 +276,7 @@ std::string Join(const std::string& folder, const std::string& name)
 
 // The folder of a plain path and the Unix form of its last name; null when
 // either cannot be had.
-std::shared_ptr<UnixFolder> SplitPlainPath(const WString& path, std::string& leaf)
+std::shared_ptr<WineFolder> SplitPlainPath(const WString& path, std::string& leaf)
 {
     const size_t slash = path.rfind(WCHAR('\\'));
     if (!IsPlainPath(path, false) || slash == WString::npos || slash + 1 == path.size())
@@ -289,7 +291,7 @@ std::shared_ptr<UnixFolder> SplitPlainPath(const WString& path, std::string& lea
 
 bool ListPlainFolder(const WString& folder, PlainFolder& listed)
 {
-    const std::shared_ptr<UnixFolder> known =
+    const std::shared_ptr<WineFolder> known =
         IsPlainPath(folder, true) ? Folders().Get(folder) : nullptr;
     if (known == nullptr)
         return false;
@@ -322,25 +324,25 @@ std::string UnixPathOf(const WCHAR* path)
     return unixPath;
 }
 
-std::string ExactUnixPath(const WString& path)
+std::string ExactWineName(const WString& path)
 {
     std::string leaf;
-    const std::shared_ptr<UnixFolder> folder = SplitPlainPath(path, leaf);
+    const std::shared_ptr<WineFolder> folder = SplitPlainPath(path, leaf);
     return folder ? Join(folder->unixPath, leaf) : std::string();
 }
 
-UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
+WineName FindWineName(const WString& path, bool exactFirst, bool followLinks)
 {
     const auto look = followLinks ? stat : lstat;
-    UnixName result;
+    WineName result;
     std::string leaf;
-    std::shared_ptr<UnixFolder> folder = SplitPlainPath(path, leaf);
+    std::shared_ptr<WineFolder> folder = SplitPlainPath(path, leaf);
     if (folder == nullptr)
         return result;
 
     result.path = Join(folder->unixPath, leaf);
     if (exactFirst && look(result.path.c_str(), &result.info) == 0) {
-        result.state = UnixName::Found;
+        result.state = WineName::Found;
         return result;
     }
     if (exactFirst && errno != ENOENT)
@@ -351,18 +353,18 @@ UnixName FindUnixName(const WString& path, bool exactFirst, bool followLinks)
     const std::string unixPath = match ? Join(folder->unixPath, *match) : std::string();
     result.folder = std::move(folder);
     if (match == nullptr) {
-        result.state = UnixName::Missing;
+        result.state = WineName::Missing;
         return result;
     }
     result.path = unixPath;
     if (look(result.path.c_str(), &result.info) == 0)
-        result.state = UnixName::Found;
+        result.state = WineName::Found;
     return result;
 }
 
-void NoteWritten(const UnixName& name)
+void NoteWritten(const WineName& name)
 {
-    if (name.folder != nullptr && name.state == UnixName::Missing)
+    if (name.folder != nullptr && name.state == WineName::Missing)
         name.folder->Add(name.path.substr(name.path.rfind('/') + 1));
 }
 

@@ -11,12 +11,8 @@
 // else (relative, device and short 8.3 names, trailing dots or spaces, names
 // Wine rewrites, paths at the 260-character limit) is left to the Win32
 // calls, so that their results stay Wine's own.
-#include "vela/owned.h"
 #include "vela/storage/disk.h"
-
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "vela/storage/wine/handles.h"
 
 #include <memory>
 #include <string>
@@ -24,31 +20,9 @@
 
 namespace vela {
 
-// Owners of what the Unix calls open: a file descriptor and a folder stream.
-struct DescriptorKind {
-    using Handle = int;
-    static int None() { return -1; }
-    static bool Close(int fd) { return ::close(fd) == 0; }
-};
+class WineFolder;
 
-struct FolderStreamKind {
-    using Handle = DIR*;
-    static DIR* None() { return nullptr; }
-    static bool Close(DIR* folder) { return closedir(folder) == 0; }
-};
-
-using Descriptor = Owned<DescriptorKind>;
-using FolderStream = Owned<FolderStreamKind>;
-
-// One name, seen in place: one that Wine maps to the same Unix name and shows
-// unchanged in a listing.
-bool IsPlainName(const WCHAR* name, size_t length);
-// A trailing backslash is accepted when folderSyntax is set.
-bool IsPlainPath(const WString& path, bool folderSyntax);
-
-class UnixFolder;
-
-struct UnixName {
+struct WineName {
     enum State {
         Found,    // path names an existing entry; info holds its stat
         Missing,  // the folder exists and holds no such name in any letter case
@@ -59,15 +33,15 @@ struct UnixName {
     std::string path;
     struct stat info = {};
     // The folder's snapshot when the lookup asked it (see NoteWritten).
-    std::shared_ptr<UnixFolder> folder;
+    std::shared_ptr<WineFolder> folder;
 };
 
 // The name as spelt is tried first; without `exactFirst` the folder's
 // snapshot is asked at once, which spares a call for a name that is new:
 // that is an output's lookup, and the outputs made in one folder check it
-// once (see UnixFolder in names.cpp). Without
+// once (see WineFolder in names.cpp). Without
 // `followLinks` a symbolic link is Found as itself (lstat).
-UnixName FindUnixName(const WString& path, bool exactFirst = true, bool followLinks = true);
+WineName FindWineName(const WString& path, bool exactFirst = true, bool followLinks = true);
 
 // Wine's conversion of a Windows path to its Unix path, or "" when Wine
 // has none.
@@ -77,8 +51,8 @@ inline std::string UnixPathOf(const WString& path) { return UnixPathOf(path.c_st
 // The Unix path that a plain path names when its letters are exactly those
 // on disk, with no call beyond converting the folder once; empty when the
 // path is not plain. For a caller that opens the file at once and asks
-// FindUnixName only when that fails.
-std::string ExactUnixPath(const WString& path);
+// FindWineName only when that fails.
+std::string ExactWineName(const WString& path);
 
 // A plain folder, open, and its names in the order that Wine's
 // FindFirstFileW gives for "*": by Wine's case folding, then by code unit.
@@ -104,38 +78,6 @@ bool ListPlainFolder(const WString& folder, PlainFolder& listed);
 // Tells the folder's snapshot that this process has just written the file
 // of a Found or Missing result, through a partial file renamed onto it, so
 // that the next output in the folder need not check it again.
-void NoteWritten(const UnixName& name);
-
-// A folder listed with readdir and stat, in the order and with the details
-// that Wine's FindFirstFileW/FindNextFileW give for "*". With Details::Names
-// a regular file, which readdir tells, costs no stat. Null when the folder
-// is not plain or holds a name that Wine would show differently; the caller
-// then asks Win32.
-std::unique_ptr<FoundEntries> ListUnixFolder(const WString& base, Details details);
-
-// Win32's listing of `base` with the identities of the folder and of its
-// sub-folders in this disk's terms (st_dev, st_ino), as Unix links tell
-// them, so that they compare with those that ListUnixFolder gives.
-std::unique_ptr<FoundEntries> WithUnixIdentities(std::unique_ptr<FoundEntries> listed,
-                                                 const WString& base);
-
-// A file's identity in this disk's terms.
-inline FileIdentity UnixIdentity(const struct stat& info)
-{
-    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
-}
-
-// A descriptor for reading a regular file, or none. A folder is no file to read, and a
-// pipe would stall the open, so it is opened without waiting and checked
-// before use (for a regular file the flag changes nothing). `missing` tells
-// that nothing has the name as spelt; `found`, when given, receives its stat.
-Descriptor OpenRegular(const std::string& unixPath, bool& missing, struct stat* found = nullptr);
-
-// Puts the permission bits, group and (as root) owner of `old` on the open
-// file, as far as the process may; see Disk::WriteOutput.
-void CarryOwnership(int fd, const struct stat& old);
-
-// Wine gives new files with these extensions execute permission.
-bool IsProgramName(const std::string& path);
+void NoteWritten(const WineName& name);
 
 } // namespace vela

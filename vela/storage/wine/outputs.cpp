@@ -5,7 +5,10 @@
 
 #include "vela/storage/output_rules.h"
 #include "vela/storage/wine/links.h"
+#include "vela/storage/wine/handles.h"
 #include "vela/storage/wine/names.h"
+#include "vela/storage/wine/ownership.h"
+#include "vela/storage/win32_output.h"
 
 #include <fcntl.h>
 
@@ -105,7 +108,7 @@ WString DosName(const std::string& unixPath, const WString& fallback)
 // from a Unix track.
 class ByWin32 : public Output {
 public:
-    explicit ByWin32(const WString& path) : Output(path), win32_(Win32Disk().FindOutput(path))
+    explicit ByWin32(const WString& path) : Output(path), win32_(FindWin32Output(path, KeepOwnership))
     {
         unixPath_ = UnixPathOf(path);
         struct stat info;
@@ -156,14 +159,14 @@ private:
 // symbolic link and, when it may be followed, the file at its end. The name
 // as found in any letter case is replaced, a new one made under the name
 // given.
-class UnixOutput : public Output {
+class WineOutput : public Output {
 public:
-    UnixOutput(const WString& final, UnixName name, DWORD refusal, bool fresh)
+    WineOutput(const WString& final, WineName name, DWORD refusal, bool fresh)
         : Output(final), name_(std::move(name)), refusal_(refusal), fresh_(fresh)
     {
     }
 
-    bool Exists() const override { return name_.state == UnixName::Found; }
+    bool Exists() const override { return name_.state == WineName::Found; }
 
     OutputResult Check(const Track* source, Existing existing, const std::string& bytes) override
     {
@@ -207,7 +210,7 @@ public:
     }
 
 private:
-    const UnixName name_;
+    const WineName name_;
     const DWORD refusal_;  // why a link found here is not followed; 0 when it is
     const bool fresh_;     // looked up on the disk, no snapshot trusted
 };
@@ -217,20 +220,20 @@ private:
 std::unique_ptr<Output> FindWineOutput(const WString& path, bool fresh)
 {
     // Outputs are mostly new: their folder's snapshot answers at once.
-    UnixName name = FindUnixName(path, fresh, false);
-    if (name.state == UnixName::Unknown)
+    WineName name = FindWineName(path, fresh, false);
+    if (name.state == WineName::Unknown)
         return std::make_unique<ByWin32>(path);
     WString final = path;
     DWORD refusal = 0;
-    if (name.state == UnixName::Found && S_ISLNK(name.info.st_mode) &&
+    if (name.state == WineName::Found && S_ISLNK(name.info.st_mode) &&
         FollowTrustedLinks(name.path, name.info, refusal)) {
         name.folder = nullptr;  // the link's folder keeps its names
         final = DosName(name.path, path);
     }
-    if (refusal == 0 && ((name.state == UnixName::Found && S_ISDIR(name.info.st_mode)) ||
+    if (refusal == 0 && ((name.state == WineName::Found && S_ISDIR(name.info.st_mode)) ||
                          IsProgramName(name.path)))
         return std::make_unique<ByWin32>(final);
-    return std::make_unique<UnixOutput>(final, std::move(name), refusal, fresh);
+    return std::make_unique<WineOutput>(final, std::move(name), refusal, fresh);
 }
 
 } // namespace vela

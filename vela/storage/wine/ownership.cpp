@@ -1,4 +1,7 @@
 // The Unix permissions, group and owner that a replaced file passes on.
+#include "vela/storage/wine/ownership.h"
+
+#include "vela/storage/wine/handles.h"
 #include "vela/storage/wine/names.h"
 
 #include <fcntl.h>
@@ -28,6 +31,16 @@ void KeepOwnership(const WString& old, const WString& partial)
         if (fd)
             CarryOwnership(fd.get(), info);
     }
+}
+
+bool IsProgramName(const std::string& path)
+{
+    if (path.size() < 4 || path[path.size() - 4] != '.')
+        return false;
+    std::string extension = path.substr(path.size() - 3);
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return extension == "exe" || extension == "com" || extension == "bat" || extension == "cmd";
 }
 
 } // namespace vela

@@ -1,4 +1,6 @@
 // Which names of a Windows path Wine maps one to one, and their letter case.
+#include "vela/storage/wine/text.h"
+
 #include "vela/storage/wine/names.h"
 
 #include <ntstatus.h>
