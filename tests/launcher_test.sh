@@ -114,6 +114,11 @@ check "the missing one is reported" contains "$(cat "$work/err")" "no such file 
 check "the others are exported" [ -s "$work/samples/japanese/sakura-michi.txt" ]
 check "an existing prefix is not announced" lacks "$(cat "$work/err")" "preparing"
 
+# A folder whose sub-folders a batch did not search says so, and how.
+launch samples
+check "the sub-folders passed over are told" contains "$(cat "$work/err")" \
+  "tagscribe: 2 sub-folders of samples not searched (the sub-folder option is off; -r searches them)"
+
 # The dialog, opened right after a display-less batch, shows on the display.
 # A batch without a display while it is open has the dialog export its paths
 # and reports that export; the dialog stays.

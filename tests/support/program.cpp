@@ -33,7 +33,8 @@ ChildRun::~ChildRun()
     CloseHandle(process_.hProcess);
 }
 
-bool ChildRun::Start(const WString& program, const WString& arguments, const WString& folder)
+bool ChildRun::Start(const WString& program, const WString& arguments, const WString& folder,
+                     HANDLE errors)
 {
     WString commandLine = Quoted(program);
     if (!arguments.empty())
@@ -42,9 +43,13 @@ bool ChildRun::Start(const WString& program, const WString& arguments, const WSt
     mutableLine.push_back(0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
-                          &process_);
+    if (errors) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = errors;
+    }
+    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr,
+                          errors != nullptr, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process_);
 }
 
 bool ChildRun::Running() const
@@ -106,6 +111,24 @@ RunResult RunProgram(const WString& program, const WString& arguments, const WSt
     ShowWatch watch(run.ProcessId());
     const DWORD code = run.Wait(&watch);
     return {code, watch.Shown()};
+}
+
+std::string RunForErrors(const WString& program, const WString& arguments)
+{
+    TempDir dir;
+    const WString path = dir / TEXT("errors");
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE errors = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD code = DWORD(-1);
+    {
+        ChildRun run;
+        if (errors != INVALID_HANDLE_VALUE && run.Start(program, arguments, WString(), errors))
+            code = run.Wait();
+    }
+    if (errors != INVALID_HANDLE_VALUE)
+        CloseHandle(errors);
+    return code == DWORD(-1) ? std::string() : ReadBytes(path);
 }
 
 namespace {
