@@ -2,6 +2,7 @@
 
 #include "app/instance_block.h"
 #include "app/paths.h"
+#include "vela/owned.h"
 
 #include <algorithm>
 #include <vector>
@@ -116,19 +117,14 @@ RunResult RunProgram(const WString& program, const WString& arguments, const WSt
 std::string RunForErrors(const WString& program, const WString& arguments)
 {
     TempDir dir;
-    const WString path = dir / TEXT("errors");
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE errors = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD code = DWORD(-1);
-    {
-        ChildRun run;
-        if (errors != INVALID_HANDLE_VALUE && run.Start(program, arguments, WString(), errors))
-            code = run.Wait();
-    }
-    if (errors != INVALID_HANDLE_VALUE)
-        CloseHandle(errors);
-    return code == DWORD(-1) ? std::string() : ReadBytes(path);
+    const vela::OwnedFileHandle errors(CreateFileW((dir / TEXT("errors")).c_str(), GENERIC_WRITE,
+                                                   FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    ChildRun run;
+    const bool ended = errors && run.Start(program, arguments, WString(), errors.get()) &&
+                       run.Wait() != DWORD(-1);
+    return ended ? ReadBytes(dir / TEXT("errors")) : std::string();
 }
 
 namespace {
