@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -266,7 +265,6 @@ TEST_P(DirectoryListTest, LinkedFoldersAreKnownByIdentity)
                         WriteBytes(dir / Wide(top + folder + "/f"), "f"));
         for (const auto& link : row.links)
             ASSERT_EQ(symlink(link.second.c_str(), (root + top + link.first).c_str()), 0);
-
         DirectoryList list;
         EXPECT_EQ(list.Search(base, TEXT("*.*"), true), row.files) << row.name;
         std::vector<std::string> loops;
@@ -278,8 +276,7 @@ TEST_P(DirectoryListTest, LinkedFoldersAreKnownByIdentity)
         std::string told;
         for (const std::string& loop : loops)
             told += (told.empty() ? "" : " ") + loop;
-        for (char& c : told)
-            c = c == '\\' ? '/' : c;
+        std::replace(told.begin(), told.end(), '\\', '/');
         EXPECT_EQ(told, row.loops) << row.name;
         for (const auto& link : row.links)  // the tree's removal would follow them
             unlink((root + top + link.first).c_str());

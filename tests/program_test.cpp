@@ -328,7 +328,6 @@ TEST(Program, FoldersThatLeadBackAreNamedOnceAndPassedOver)
     const char* const made[][2] = {{"/A/up", ".."}, {"/A/self", "."}, {"/A/sib", "../B"}};
     for (const auto& link : made)
         ASSERT_EQ(symlink(link[1], (root + link[0]).c_str()), 0);
-
     const std::string errors = RunForErrors(program.Path(), Quoted(dir.Path()));
     for (const auto& link : made)
         unlink((root + link[0]).c_str());

@@ -70,8 +70,7 @@ struct RunResult {
 };
 RunResult RunProgram(const WString& program, const WString& arguments,
                      const WString& folder = WString());
-// The same, without watching the windows; gives what the run wrote to its
-// standard error (UTF-8), or "" when it did not end in time.
+// What a run, unwatched, wrote to its standard error; "" if it did not end.
 std::string RunForErrors(const WString& program, const WString& arguments);
 
 // The visible "Tagscribe" dialog (#32770) of a process, once it is there and
