@@ -4,6 +4,10 @@
 #include "tests/support/temp_dir.h"
 #include "vela/media/directory_list.h"
 
+#ifdef __WINE__
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -219,6 +223,66 @@ TEST_P(DirectoryListTest, FoldersAtTheLengthLimitAreListedInPlace)
         EXPECT_EQ(Paths(walked.files), inside) << length;
     }
 }
+
+#ifdef __WINE__
+// Trees with Unix links to folders; every folder holds a file f. A link back
+// to a folder on the way is not entered and is told once ("link>folder"),
+// one to a folder elsewhere is searched again, and a chain of links that
+// could spell 2^15 paths costs each link once.
+TEST_P(DirectoryListTest, LinkedFoldersAreKnownByIdentity)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::string> folders;
+        std::vector<std::pair<std::string, std::string>> links;  // where, what it holds
+        size_t files;
+        std::string loops;
+    };
+    Row chain{"chain", {}, {}, 1 + 16 + 2 * 15, ""};
+    for (int i = 1; i <= 16; ++i) {
+        chain.folders.push_back(std::to_string(i));
+        for (const char* name : {"/a", "/b"})
+            if (i < 16)
+                chain.links.push_back({std::to_string(i) + name, "../" + std::to_string(i + 1)});
+    }
+    const Row rows[] = {
+        {"parent", {"A"}, {{"A/up", ".."}}, 2, "A/up>"},
+        {"itself", {"A"}, {{"A/self", "."}}, 2, "A/self>A"},
+        {"every level", {"A", "A/B"}, {{"A/up", ".."}, {"A/B/up", ".."}, {"A/B/top", "../.."}},
+         3, "A/B/top> A/B/up>A A/up>"},
+        {"sibling", {"A", "B"}, {{"A/sib", "../B"}}, 4, ""},
+        chain,
+    };
+    char* converted = wine_get_unix_file_name(dir.Path().c_str());
+    const std::string root = converted + std::string("/");
+    HeapFree(GetProcessHeap(), 0, converted);
+    for (const Row& row : rows) {
+        const std::string top = row.name + std::string("/");
+        const WString base = dir / Wide(row.name);
+        ASSERT_TRUE(MakeFolder(base) && WriteBytes(base + TEXT("\\f"), "f"));
+        for (const std::string& folder : row.folders)
+            ASSERT_TRUE(MakeFolder(dir / Wide(top + folder)) &&
+                        WriteBytes(dir / Wide(top + folder + "/f"), "f"));
+        for (const auto& link : row.links)
+            ASSERT_EQ(symlink(link.second.c_str(), (root + top + link.first).c_str()), 0);
+        DirectoryList list;
+        EXPECT_EQ(list.Search(base, TEXT("*.*"), true), row.files) << row.name;
+        std::vector<std::string> loops;
+        for (const vela::LoopEntry& loop : list.loops)
+            loops.push_back(Utf8(loop.path.substr(base.size() + 1)) + ">" +
+                            Utf8(loop.leadsBackTo.substr(std::min(loop.leadsBackTo.size(),
+                                                                  base.size() + 1))));
+        std::sort(loops.begin(), loops.end());
+        std::string told;
+        for (const std::string& loop : loops)
+            told += (told.empty() ? "" : " ") + loop;
+        std::replace(told.begin(), told.end(), '\\', '/');
+        EXPECT_EQ(told, row.loops) << row.name;
+        for (const auto& link : row.links)  // the tree's removal would follow them
+            unlink((root + top + link.first).c_str());
+    }
+}
+#endif
 
 INSTANTIATE_ON_EACH_DISK(DirectorySearch);
 INSTANTIATE_ON_EACH_DISK(DirectoryListTest);

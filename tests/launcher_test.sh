@@ -193,6 +193,11 @@ check "Wine's failure to start is retried once and reported" [ "$(cat "$work/err
   "tagscribe: Wine could not start the program (exit status 1); starting it again
 tagscribe: Wine could not start the program (exit status 1)" ]
 
+# A folder whose sub-folders a batch did not search says so, and how.
+launch samples
+check "the sub-folders passed over are told" contains "$(cat "$work/err")" \
+  "tagscribe: 2 sub-folders of samples not searched (the sub-folder option is off; -r searches them)"
+
 # The dialog, opened right after a display-less batch, shows on the display.
 # A batch without a display while it is open has the dialog export its paths
 # and reports that export; the dialog stays.

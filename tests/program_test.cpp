@@ -7,8 +7,13 @@
 #include "tests/support/mp3_writer.h"
 #include "tests/support/program.h"
 #include "tests/support/temp_dir.h"
+#include "vela/storage/archive.h"
 
 #include <windows.h>
+
+#ifdef __WINE__
+#include <unistd.h>
+#endif
 
 #include <memory>
 #include <string>
@@ -298,3 +303,34 @@ TEST(Program, Utf8VariantRunsUnderCodePage65001)
     EXPECT_EQ(RunProgram(program.Path(), Quoted(dir / TEXT("track.mp3"))).exitCode, 0u);
     EXPECT_EQ(ReadBytes(dir / TEXT("track.txt")), lyrics);
 }
+
+#ifdef __WINE__
+// With sub-folders searched, a library that links back to itself: the links
+// up and to itself are named once each and passed over, the sibling album
+// linked from the other is exported through its link as well, and the run ends.
+TEST(Program, FoldersThatLeadBackAreNamedOnceAndPassedOver)
+{
+    ProgramCopy program;
+    vela::Archive settings(1);
+    settings.Child(TEXT("SubDirectory")).Value(TEXT("Check")) = vela::Bytes{1, 0, 0, 0};
+    ASSERT_TRUE(!program.Path().empty() && settings.SaveFile(program.SettingsPath()));
+    TempDir dir;
+    ASSERT_TRUE(MakeFolder(dir / TEXT("A")) && MakeFolder(dir / TEXT("B")));
+    WriteTrack(dir / TEXT("A\\a.mp3"), "a");
+    WriteTrack(dir / TEXT("B\\b.mp3"), "b");
+    char* converted = wine_get_unix_file_name(dir.Path().c_str());
+    const std::string root = converted;  // as the report shows paths
+    HeapFree(GetProcessHeap(), 0, converted);
+    const char* const made[][2] = {{"/A/up", ".."}, {"/A/self", "."}, {"/A/sib", "../B"}};
+    for (const auto& link : made)
+        ASSERT_EQ(symlink(link[1], (root + link[0]).c_str()), 0);
+    const std::string errors = RunForErrors(program.Path(), Quoted(dir.Path()));
+    for (const auto& link : made)
+        unlink((root + link[0]).c_str());
+    EXPECT_EQ(errors, "tagscribe: " + root + "/A/self: not searched: it leads back to " + root +
+                          "/A\ntagscribe: " + root + "/A/up: not searched: it leads back to " +
+                          root + "\ntagscribe: 3 exported, 0 without lyrics, 0 failed, " +
+                          "1 unchanged\n");
+    EXPECT_EQ(ReadBytes(dir / TEXT("A\\a.txt")) + ReadBytes(dir / TEXT("B\\b.txt")), "ab");
+}
+#endif

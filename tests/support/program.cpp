@@ -2,6 +2,7 @@
 
 #include "app/instance_block.h"
 #include "app/paths.h"
+#include "vela/owned.h"
 
 #include <algorithm>
 #include <vector>
@@ -33,7 +34,8 @@ ChildRun::~ChildRun()
     CloseHandle(process_.hProcess);
 }
 
-bool ChildRun::Start(const WString& program, const WString& arguments, const WString& folder)
+bool ChildRun::Start(const WString& program, const WString& arguments, const WString& folder,
+                     HANDLE errors)
 {
     WString commandLine = Quoted(program);
     if (!arguments.empty())
@@ -42,9 +44,13 @@ bool ChildRun::Start(const WString& program, const WString& arguments, const WSt
     mutableLine.push_back(0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
-                          &process_);
+    if (errors) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdError = errors;
+    }
+    return CreateProcessW(program.c_str(), mutableLine.data(), nullptr, nullptr,
+                          errors != nullptr, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process_);
 }
 
 bool ChildRun::Running() const
@@ -106,6 +112,19 @@ RunResult RunProgram(const WString& program, const WString& arguments, const WSt
     ShowWatch watch(run.ProcessId());
     const DWORD code = run.Wait(&watch);
     return {code, watch.Shown()};
+}
+
+std::string RunForErrors(const WString& program, const WString& arguments)
+{
+    TempDir dir;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    const vela::OwnedFileHandle errors(CreateFileW((dir / TEXT("errors")).c_str(), GENERIC_WRITE,
+                                                   FILE_SHARE_READ, &inherited, CREATE_ALWAYS,
+                                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    ChildRun run;
+    const bool ended = errors && run.Start(program, arguments, WString(), errors.get()) &&
+                       run.Wait() != DWORD(-1);
+    return ended ? ReadBytes(dir / TEXT("errors")) : std::string();
 }
 
 namespace {

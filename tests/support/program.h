@@ -45,9 +45,9 @@ public:
     ~ChildRun();
 
     // Starts program with the command-line tail `arguments` in `folder`
-    // (the runner's own when empty).
+    // (the runner's own when empty), its standard error `errors` when given.
     bool Start(const WString& program, const WString& arguments,
-               const WString& folder = WString());
+               const WString& folder = WString(), HANDLE errors = nullptr);
     DWORD ProcessId() const { return process_.dwProcessId; }
     HANDLE Process() const { return process_.hProcess; }
     HANDLE Thread() const { return process_.hThread; }
@@ -70,6 +70,8 @@ struct RunResult {
 };
 RunResult RunProgram(const WString& program, const WString& arguments,
                      const WString& folder = WString());
+// What a run, unwatched, wrote to its standard error; "" if it did not end.
+std::string RunForErrors(const WString& program, const WString& arguments);
 
 // The visible "Tagscribe" dialog (#32770) of a process, once it is there and
 // its window handle is published; null after `milliseconds`.

@@ -19,6 +19,56 @@ uint64_t Combine(DWORD high, DWORD low)
     return (static_cast<uint64_t>(high) << 32) | low;
 }
 
+// The identity of the folder or file at `path`, through every link;
+// unknown when it cannot be opened.
+FileIdentity IdentityAt(const WString& path);
+
+// One find handle and the entries it delivers, FindFirstFileW's included.
+// A folder's identity costs an open of its own, which files are spared.
+class Win32Entries : public FoundEntries {
+public:
+    Win32Entries(const WString& base, const WString& pattern)
+        : base_(base), handle_(FindFirstFileW((base + pattern).c_str(), &first_)), hasFirst_(true)
+    {
+    }
+
+    bool Next(FoundEntry& entry) override
+    {
+        if (!handle_)
+            return false;
+        WIN32_FIND_DATAW data;
+        if (hasFirst_) {
+            hasFirst_ = false;
+            data = first_;
+        } else if (!FindNextFileW(handle_.get(), &data)) {
+            return false;
+        }
+        entry.name = data.cFileName;
+        entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.link = entry.folder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entry.identity = entry.folder && !IsDotName(entry.name) ? IdentityAt(base_ + entry.name)
+                                                                 : FileIdentity();
+        entry.lastWriteTime =
+            Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+        entry.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
+        return true;
+    }
+
+    FileIdentity Identity() override { return handle_ ? IdentityAt(base_) : FileIdentity(); }
+
+private:
+    // "." and "..", which every listing but a drive's holds.
+    static bool IsDotName(const WString& name)
+    {
+        return name == TEXT(".") || name == TEXT("..");
+    }
+
+    const WString base_;
+    WIN32_FIND_DATAW first_;
+    OwnedFindHandle handle_;
+    bool hasFirst_;
+};
+
 // A file opened through the Win32 calls alone; closes the handle.
 class Win32File : public DiskFile {
 public:
@@ -155,8 +205,6 @@ HANDLE CreatePartial(const WString& partial)
     return handle;
 }
 
-// The identity of the folder or file at `path`, through every link;
-// unknown when it cannot be opened.
 FileIdentity IdentityAt(const WString& path)
 {
     const OwnedFileHandle handle(AttributesHandle(path));
@@ -165,52 +213,6 @@ FileIdentity IdentityAt(const WString& path)
         return {};
     return Win32Track::IdentityOf(info);
 }
-
-// One find handle and the entries it delivers, FindFirstFileW's included.
-// A folder's identity costs an open of its own, which files are spared.
-class Win32Entries : public FoundEntries {
-public:
-    Win32Entries(const WString& base, const WString& pattern)
-        : base_(base), handle_(FindFirstFileW((base + pattern).c_str(), &first_)), hasFirst_(true)
-    {
-    }
-
-    bool Next(FoundEntry& entry) override
-    {
-        if (!handle_)
-            return false;
-        WIN32_FIND_DATAW data;
-        if (hasFirst_) {
-            hasFirst_ = false;
-            data = first_;
-        } else if (!FindNextFileW(handle_.get(), &data)) {
-            return false;
-        }
-        entry.name = data.cFileName;
-        entry.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        entry.link = entry.folder && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        entry.identity = entry.folder && !IsDotName(entry.name) ? IdentityAt(base_ + entry.name)
-                                                                 : FileIdentity();
-        entry.lastWriteTime =
-            Combine(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-        entry.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
-        return true;
-    }
-
-    FileIdentity Identity() override { return handle_ ? IdentityAt(base_) : FileIdentity(); }
-
-private:
-    // "." and "..", which every listing but a drive's holds.
-    static bool IsDotName(const WString& name)
-    {
-        return name == TEXT(".") || name == TEXT("..");
-    }
-
-    const WString base_;
-    WIN32_FIND_DATAW first_;
-    OwnedFindHandle handle_;
-    bool hasFirst_;
-};
 
 // ReplaceFileW's flag, which not every set of headers names.
 constexpr DWORD kIgnoreAclErrors = 0x4;
